@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test suite, the demo included.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+cd "$build"
+ctest --output-on-failure -j "$(nproc)"
