@@ -1,0 +1,55 @@
+#pragma once
+// A registered node type: its attributes, their dependencies and how to make an instance.
+#include "dg/Attribute.h"
+#include <maya/MPxNode.h>
+#include <maya/MString.h>
+#include <maya/MTypes.h>
+#include <maya/MTypeId.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace khost {
+
+enum class NodeRole { Depend, Transform, Shape, Deformer };
+
+struct NodeClass {
+    std::string name;
+    MTypeId id;
+    MPxNode::Type pxType = MPxNode::kDependNode;
+    NodeRole role = NodeRole::Depend;
+    MFn::Type apiType = MFn::kDependencyNode;
+    MCreatorFunction creator = nullptr;
+    bool fromPlugin = false;
+    std::string pluginName;
+
+    std::vector<std::shared_ptr<Attribute>> attributes; // every attribute, in order of addition
+    std::map<const Attribute*, std::set<const Attribute*>> affects;
+
+    void addAttribute(const std::shared_ptr<Attribute>& attribute);
+    bool has(const Attribute* attribute) const;
+    std::vector<const Attribute*> roots() const;
+    const Attribute* find(const std::string& name) const;
+    // True when something affects the attribute or one of its ancestors: its value is computed.
+    bool isComputed(const Attribute* attribute) const;
+};
+
+class ClassRegistry {
+public:
+    static ClassRegistry& instance();
+    // The class currently being initialized (MPxNode::addAttribute adds to it).
+    NodeClass* initializing = nullptr;
+
+    NodeClass* find(const std::string& name) const;
+    NodeClass* find(const MTypeId& id) const;
+    MStatus add(std::unique_ptr<NodeClass> nodeClass);
+    MStatus remove(const MTypeId& id);
+    std::vector<NodeClass*> all() const;
+
+private:
+    std::vector<std::unique_ptr<NodeClass>> fClasses;
+};
+
+} // namespace khost
