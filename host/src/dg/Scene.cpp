@@ -62,7 +62,7 @@ std::shared_ptr<Node> Scene::createNode(NodeClass* nodeClass, const std::string&
             *status = MS::kInvalidParameter;
         return nullptr;
     }
-    auto node = std::make_shared<Node>(nodeClass, uniqueName(name.empty() ? nodeClass->name + "#" : name));
+    auto node = std::make_shared<Node>(nodeClass, uniqueName(nodeClass->name + "#"));
     node->user.reset(static_cast<MPxNode*>(nodeClass->creator()));
     if (!node->user) {
         if (status)
@@ -80,6 +80,9 @@ std::shared_ptr<Node> Scene::createNode(NodeClass* nodeClass, const std::string&
         parent->children.push_back(node.get());
     }
     node->user->postConstructor();
+    // A requested name wins over whatever postConstructor chose, as with `createNode -n`.
+    if (!name.empty())
+        rename(node.get(), name);
     return node;
 }
 
@@ -122,9 +125,9 @@ void Scene::reinsert(const Removed& removed) {
 MStatus Scene::rename(Node* node, const std::string& wanted, std::string* given) {
     if (!node || wanted.empty())
         return MS::kInvalidParameter;
-    std::string result = wanted;
-    if (wanted != node->name)
-        result = uniqueName(wanted);
+    // The node's own current name does not count as taken.
+    node->name.clear();
+    std::string result = uniqueName(wanted);
     node->name = result;
     if (given)
         *given = result;
