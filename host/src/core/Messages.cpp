@@ -1,6 +1,6 @@
 #include "core/Messages.h"
-#include <maya/MGlobal.h>
 #include <iostream>
+#include <maya/MGlobal.h>
 
 namespace khost {
 
@@ -14,9 +14,15 @@ void Messages::add(Message::Kind kind, const std::string& text) {
     if (!fOut)
         return;
     switch (kind) {
-    case Message::Info: *fOut << text << '\n'; break;
-    case Message::Warning: *fOut << "// Warning: " << text << '\n'; break;
-    case Message::Error: *fOut << "// Error: " << text << '\n'; break;
+    case Message::Info:
+        *fOut << text << '\n';
+        break;
+    case Message::Warning:
+        *fOut << "// Warning: " << text << '\n';
+        break;
+    case Message::Error:
+        *fOut << "// Error: " << text << '\n';
+        break;
     }
     fOut->flush();
 }

@@ -24,6 +24,8 @@ public:
     virtual std::shared_ptr<Data> clone() const = 0;
 };
 
-template <class T> T* objectAs(const MObject& object) { return dynamic_cast<T*>(object.impl().get()); }
+template <class T> T* objectAs(const MObject& object) {
+    return dynamic_cast<T*>(object.impl().get());
+}
 
 } // namespace khost

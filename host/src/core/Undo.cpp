@@ -26,7 +26,9 @@ void UndoRecord::append(UndoRecord&& other) {
 namespace edit {
 
 namespace {
-Scene& scene() { return Scene::instance(); }
+Scene& scene() {
+    return Scene::instance();
+}
 
 // Plugs refer to nodes through handles that stay valid while the node is deleted and restored.
 struct PlugRef {
@@ -41,15 +43,14 @@ PlugRef refOf(const MPlug& plug) {
 }
 } // namespace
 
-std::shared_ptr<Node> createNode(UndoRecord& record, NodeClass* nodeClass, const std::string& name, Node* parent,
-                                 MStatus* status) {
+std::shared_ptr<Node> createNode(UndoRecord& record, NodeClass* nodeClass, const std::string& name,
+                                 Node* parent, MStatus* status) {
     auto node = scene().createNode(nodeClass, name, parent, status);
     if (!node)
         return nullptr;
     auto removed = std::make_shared<Scene::Removed>();
-    record.add(
-        [removed, node]() { *removed = scene().remove(node.get()); },
-        [removed]() { scene().reinsert(*removed); });
+    record.add([removed, node]() { *removed = scene().remove(node.get()); },
+               [removed]() { scene().reinsert(*removed); });
     return node;
 }
 
@@ -145,7 +146,8 @@ MStatus removeElement(UndoRecord& record, const MPlug& element) {
         bool touches = (c.dst.node == ref.node.get() && c.dst.key.within(ref.key)) ||
                        (c.src.node == ref.node.get() && c.src.key.within(ref.key));
         if (touches) {
-            MStatus status = disconnect(record, plugFor(c.src.node, c.src.key), plugFor(c.dst.node, c.dst.key));
+            MStatus status =
+                disconnect(record, plugFor(c.src.node, c.src.key), plugFor(c.dst.node, c.dst.key));
             if (!status)
                 return status;
         }

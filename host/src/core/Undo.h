@@ -28,8 +28,8 @@ private:
 };
 
 namespace edit {
-std::shared_ptr<Node> createNode(UndoRecord& record, NodeClass* nodeClass, const std::string& name, Node* parent,
-                                 MStatus* status = nullptr);
+std::shared_ptr<Node> createNode(UndoRecord& record, NodeClass* nodeClass, const std::string& name,
+                                 Node* parent, MStatus* status = nullptr);
 // Deletes the node (and, for DAG nodes, its descendants).
 MStatus deleteNode(UndoRecord& record, Node* node);
 MStatus connect(UndoRecord& record, const MPlug& src, const MPlug& dst);

@@ -5,15 +5,21 @@ namespace khost {
 
 MFn::Type Attribute::apiType() const {
     switch (kind) {
-    case AttrKind::Numeric: return MFn::kNumericAttribute;
-    case AttrKind::Typed: return MFn::kTypedAttribute;
-    case AttrKind::Compound: return MFn::kCompoundAttribute;
-    case AttrKind::Generic: return MFn::kGenericAttribute;
+    case AttrKind::Numeric:
+        return MFn::kNumericAttribute;
+    case AttrKind::Typed:
+        return MFn::kTypedAttribute;
+    case AttrKind::Compound:
+        return MFn::kCompoundAttribute;
+    case AttrKind::Generic:
+        return MFn::kGenericAttribute;
     }
     return MFn::kAttribute;
 }
 
-bool Attribute::hasFn(MFn::Type type) const { return Object::hasFn(type) || type == MFn::kAttribute; }
+bool Attribute::hasFn(MFn::Type type) const {
+    return Object::hasFn(type) || type == MFn::kAttribute;
+}
 
 std::vector<const Attribute*> Attribute::chain() const {
     std::vector<const Attribute*> result;

@@ -26,13 +26,17 @@ MDataHandle MArrayDataHandle::inputValue(MStatus* ReturnStatus) {
     return MDataHandle(v);
 }
 
-MDataHandle MArrayDataHandle::outputValue(MStatus* ReturnStatus) { return inputValue(ReturnStatus); }
+MDataHandle MArrayDataHandle::outputValue(MStatus* ReturnStatus) {
+    return inputValue(ReturnStatus);
+}
 
 MArrayDataHandle MArrayDataHandle::inputArrayValue(MStatus* ReturnStatus) {
     return MArrayDataHandle(inputValue(nullptr), ReturnStatus);
 }
 
-MArrayDataHandle MArrayDataHandle::outputArrayValue(MStatus* ReturnStatus) { return inputArrayValue(ReturnStatus); }
+MArrayDataHandle MArrayDataHandle::outputArrayValue(MStatus* ReturnStatus) {
+    return inputArrayValue(ReturnStatus);
+}
 
 MStatus MArrayDataHandle::next() {
     if (!fArray || fPosition + 1 >= fArray->elements.size()) {
@@ -107,7 +111,8 @@ MStatus MArrayDataHandle::set(MArrayDataBuilder& builder) {
     return MS::kSuccess;
 }
 
-MArrayDataBuilder::MArrayDataBuilder(MDataBlock*, const MObject& attribute, unsigned int, MStatus* ReturnStatus) {
+MArrayDataBuilder::MArrayDataBuilder(MDataBlock*, const MObject& attribute, unsigned int,
+                                     MStatus* ReturnStatus) {
     auto a = khost::attributeOf(attribute);
     if (a && a->array)
         fStaging = std::make_shared<Value>(a.get(), true);

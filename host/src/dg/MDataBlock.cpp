@@ -15,7 +15,8 @@ PlugKey keyOfAttribute(const MObject& attribute) {
 }
 
 khost::Value* input(khost::Node* node, const PlugKey& key, MStatus* status) {
-    khost::Value* v = node && key.attr && node->cls->has(key.attr) ? Scene::instance().evaluate(node, key) : nullptr;
+    khost::Value* v =
+        node && key.attr && node->cls->has(key.attr) ? Scene::instance().evaluate(node, key) : nullptr;
     if (status)
         *status = v ? MS::kSuccess : MS::kInvalidParameter;
     return v;

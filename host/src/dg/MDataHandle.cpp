@@ -17,7 +17,9 @@ Value* orScratch(Value* v) {
 }
 } // namespace
 
-bool MDataHandle::isNumeric() const { return fValue && fValue->attr->kind == AttrKind::Numeric; }
+bool MDataHandle::isNumeric() const {
+    return fValue && fValue->attr->kind == AttrKind::Numeric;
+}
 
 bool MDataHandle::isGeneric(bool& numeric, bool& null) const {
     numeric = false;
@@ -40,10 +42,13 @@ MFnData::Type MDataHandle::type() const {
 }
 
 MObject MDataHandle::attribute() {
-    return fValue ? MObject(std::const_pointer_cast<khost::Object>(fValue->attr->shared_from_this())) : MObject();
+    return fValue ? MObject(std::const_pointer_cast<khost::Object>(fValue->attr->shared_from_this()))
+                  : MObject();
 }
 
-MObject MDataHandle::data() { return fValue ? fValue->data : MObject(); }
+MObject MDataHandle::data() {
+    return fValue ? fValue->data : MObject();
+}
 
 MStatus MDataHandle::set(const MObject& data) {
     if (!fValue || fValue->isArray)
@@ -52,7 +57,9 @@ MStatus MDataHandle::set(const MObject& data) {
     return MS::kSuccess;
 }
 
-void MDataHandle::setMObject(const MObject& data) { set(data); }
+void MDataHandle::setMObject(const MObject& data) {
+    set(data);
+}
 
 void MDataHandle::setClean() {
     if (fValue)

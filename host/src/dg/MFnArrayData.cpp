@@ -6,7 +6,9 @@
 
 namespace {
 
-template <class DataT> DataT* payload(const MObject& object) { return khost::objectAs<DataT>(object); }
+template <class DataT> DataT* payload(const MObject& object) {
+    return khost::objectAs<DataT>(object);
+}
 
 template <class DataT, class Array> MObject createData(MObject& attached, const Array& in, MStatus* status) {
     auto data = std::make_shared<DataT>();
@@ -20,8 +22,12 @@ template <class DataT, class Array> MObject createData(MObject& attached, const 
 } // namespace
 
 #define KIVO_ARRAY_DATA_SET(FnClass, DataT, ArrayT)                                                          \
-    FnClass::FnClass(MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }               \
-    FnClass::FnClass(const MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }         \
+    FnClass::FnClass(MObject& object, MStatus* ReturnStatus) {                                               \
+        attach(object, ReturnStatus);                                                                        \
+    }                                                                                                        \
+    FnClass::FnClass(const MObject& object, MStatus* ReturnStatus) {                                         \
+        attach(object, ReturnStatus);                                                                        \
+    }                                                                                                        \
     unsigned int FnClass::length(MStatus* ReturnStatus) const {                                              \
         DataT* data = payload<DataT>(fObject);                                                               \
         if (ReturnStatus)                                                                                    \
@@ -48,7 +54,9 @@ template <class DataT, class Array> MObject createData(MObject& attached, const 
             *ReturnStatus = data ? MS::kSuccess : MS::kInvalidParameter;                                     \
         return data ? data->array : ArrayT();                                                                \
     }                                                                                                        \
-    MObject FnClass::create(MStatus* ReturnStatus) { return createData<DataT>(fObject, ArrayT(), ReturnStatus); } \
+    MObject FnClass::create(MStatus* ReturnStatus) {                                                         \
+        return createData<DataT>(fObject, ArrayT(), ReturnStatus);                                           \
+    }                                                                                                        \
     MObject FnClass::create(const ArrayT& in, MStatus* ReturnStatus) {                                       \
         return createData<DataT>(fObject, in, ReturnStatus);                                                 \
     }
@@ -57,8 +65,12 @@ KIVO_ARRAY_DATA_SET(MFnPointArrayData, khost::PointArrayData, MPointArray)
 KIVO_ARRAY_DATA_SET(MFnIntArrayData, khost::IntArrayData, MIntArray)
 KIVO_ARRAY_DATA_SET(MFnDoubleArrayData, khost::DoubleArrayData, MDoubleArray)
 
-MFnStringData::MFnStringData(MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
-MFnStringData::MFnStringData(const MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
+MFnStringData::MFnStringData(MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
+MFnStringData::MFnStringData(const MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
 
 MString MFnStringData::string(MStatus* ReturnStatus) const {
     auto* data = payload<khost::StringData>(fObject);
@@ -84,4 +96,6 @@ MObject MFnStringData::create(const MString& str, MStatus* ReturnStatus) {
     return fObject;
 }
 
-MObject MFnStringData::create(MStatus* ReturnStatus) { return create(MString(), ReturnStatus); }
+MObject MFnStringData::create(MStatus* ReturnStatus) {
+    return create(MString(), ReturnStatus);
+}

@@ -1,17 +1,19 @@
 #include "dg/Attribute.h"
 #include "dg/NodeClass.h"
+#include <algorithm>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnGenericAttribute.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
-#include <algorithm>
 
-using khost::AttrKind;
 using khost::Attribute;
+using khost::AttrKind;
 
 namespace {
 
-Attribute* attr(const MObject& object) { return khost::objectAs<Attribute>(object); }
+Attribute* attr(const MObject& object) {
+    return khost::objectAs<Attribute>(object);
+}
 
 MStatus setFlag(const MObject& object, bool Attribute::*flag, bool state) {
     Attribute* a = attr(object);
@@ -42,21 +44,43 @@ MObject makeAttribute(MObject& attached, AttrKind kind, const MString& full, con
 
 } // namespace
 
-MFnAttribute::MFnAttribute(MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
-MFnAttribute::MFnAttribute(const MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
+MFnAttribute::MFnAttribute(MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
+MFnAttribute::MFnAttribute(const MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
 
-MString MFnAttribute::name() const { return attr(fObject) ? MString(attr(fObject)->name.c_str()) : MString(); }
+MString MFnAttribute::name() const {
+    return attr(fObject) ? MString(attr(fObject)->name.c_str()) : MString();
+}
 MString MFnAttribute::shortName() const {
     return attr(fObject) ? MString(attr(fObject)->shortName.c_str()) : MString();
 }
-bool MFnAttribute::isReadable(MStatus* s) const { return getFlag(fObject, &Attribute::readable, s); }
-bool MFnAttribute::isWritable(MStatus* s) const { return getFlag(fObject, &Attribute::writable, s); }
-bool MFnAttribute::isConnectable(MStatus* s) const { return getFlag(fObject, &Attribute::connectable, s); }
-bool MFnAttribute::isStorable(MStatus* s) const { return getFlag(fObject, &Attribute::storable, s); }
-bool MFnAttribute::isKeyable(MStatus* s) const { return getFlag(fObject, &Attribute::keyable, s); }
-bool MFnAttribute::isHidden(MStatus* s) const { return getFlag(fObject, &Attribute::hidden, s); }
-bool MFnAttribute::isArray(MStatus* s) const { return getFlag(fObject, &Attribute::array, s); }
-bool MFnAttribute::internal(MStatus* s) const { return getFlag(fObject, &Attribute::internal, s); }
+bool MFnAttribute::isReadable(MStatus* s) const {
+    return getFlag(fObject, &Attribute::readable, s);
+}
+bool MFnAttribute::isWritable(MStatus* s) const {
+    return getFlag(fObject, &Attribute::writable, s);
+}
+bool MFnAttribute::isConnectable(MStatus* s) const {
+    return getFlag(fObject, &Attribute::connectable, s);
+}
+bool MFnAttribute::isStorable(MStatus* s) const {
+    return getFlag(fObject, &Attribute::storable, s);
+}
+bool MFnAttribute::isKeyable(MStatus* s) const {
+    return getFlag(fObject, &Attribute::keyable, s);
+}
+bool MFnAttribute::isHidden(MStatus* s) const {
+    return getFlag(fObject, &Attribute::hidden, s);
+}
+bool MFnAttribute::isArray(MStatus* s) const {
+    return getFlag(fObject, &Attribute::array, s);
+}
+bool MFnAttribute::internal(MStatus* s) const {
+    return getFlag(fObject, &Attribute::internal, s);
+}
 bool MFnAttribute::usesArrayDataBuilder(MStatus* s) const {
     return getFlag(fObject, &Attribute::usesArrayDataBuilder, s);
 }
@@ -81,18 +105,36 @@ MObject MFnAttribute::parent(MStatus* s) const {
     return MObject(a->parent->shared_from_this());
 }
 
-MStatus MFnAttribute::setReadable(bool v) { return setFlag(fObject, &Attribute::readable, v); }
-MStatus MFnAttribute::setWritable(bool v) { return setFlag(fObject, &Attribute::writable, v); }
-MStatus MFnAttribute::setConnectable(bool v) { return setFlag(fObject, &Attribute::connectable, v); }
-MStatus MFnAttribute::setStorable(bool v) { return setFlag(fObject, &Attribute::storable, v); }
-MStatus MFnAttribute::setKeyable(bool v) { return setFlag(fObject, &Attribute::keyable, v); }
-MStatus MFnAttribute::setHidden(bool v) { return setFlag(fObject, &Attribute::hidden, v); }
-MStatus MFnAttribute::setArray(bool v) { return setFlag(fObject, &Attribute::array, v); }
-MStatus MFnAttribute::setInternal(bool v) { return setFlag(fObject, &Attribute::internal, v); }
+MStatus MFnAttribute::setReadable(bool v) {
+    return setFlag(fObject, &Attribute::readable, v);
+}
+MStatus MFnAttribute::setWritable(bool v) {
+    return setFlag(fObject, &Attribute::writable, v);
+}
+MStatus MFnAttribute::setConnectable(bool v) {
+    return setFlag(fObject, &Attribute::connectable, v);
+}
+MStatus MFnAttribute::setStorable(bool v) {
+    return setFlag(fObject, &Attribute::storable, v);
+}
+MStatus MFnAttribute::setKeyable(bool v) {
+    return setFlag(fObject, &Attribute::keyable, v);
+}
+MStatus MFnAttribute::setHidden(bool v) {
+    return setFlag(fObject, &Attribute::hidden, v);
+}
+MStatus MFnAttribute::setArray(bool v) {
+    return setFlag(fObject, &Attribute::array, v);
+}
+MStatus MFnAttribute::setInternal(bool v) {
+    return setFlag(fObject, &Attribute::internal, v);
+}
 MStatus MFnAttribute::setUsesArrayDataBuilder(bool v) {
     return setFlag(fObject, &Attribute::usesArrayDataBuilder, v);
 }
-MStatus MFnAttribute::setCached(bool v) { return setFlag(fObject, &Attribute::cached, v); }
+MStatus MFnAttribute::setCached(bool v) {
+    return setFlag(fObject, &Attribute::cached, v);
+}
 MStatus MFnAttribute::setDisconnectBehavior(DisconnectBehavior behavior) {
     Attribute* a = attr(fObject);
     if (!a)
@@ -102,11 +144,16 @@ MStatus MFnAttribute::setDisconnectBehavior(DisconnectBehavior behavior) {
 }
 
 // Numeric.
-MFnNumericAttribute::MFnNumericAttribute(MObject& object, MStatus* s) { attach(object, s); }
-MFnNumericAttribute::MFnNumericAttribute(const MObject& object, MStatus* s) { attach(object, s); }
+MFnNumericAttribute::MFnNumericAttribute(MObject& object, MStatus* s) {
+    attach(object, s);
+}
+MFnNumericAttribute::MFnNumericAttribute(const MObject& object, MStatus* s) {
+    attach(object, s);
+}
 
 MObject MFnNumericAttribute::create(const MString& fullName, const MString& briefName,
-                                    MFnNumericData::Type unitType, double defaultValue, MStatus* ReturnStatus) {
+                                    MFnNumericData::Type unitType, double defaultValue,
+                                    MStatus* ReturnStatus) {
     makeAttribute(fObject, AttrKind::Numeric, fullName, briefName, ReturnStatus);
     attr(fObject)->numericType = unitType;
     attr(fObject)->defaultValue = defaultValue;
@@ -138,8 +185,12 @@ MStatus getLimit(const MObject& object, bool Attribute::*has, double Attribute::
 }
 } // namespace
 
-MStatus MFnNumericAttribute::setMin(double v) { return setLimit(fObject, &Attribute::hasMin, &Attribute::minValue, v); }
-MStatus MFnNumericAttribute::setMax(double v) { return setLimit(fObject, &Attribute::hasMax, &Attribute::maxValue, v); }
+MStatus MFnNumericAttribute::setMin(double v) {
+    return setLimit(fObject, &Attribute::hasMin, &Attribute::minValue, v);
+}
+MStatus MFnNumericAttribute::setMax(double v) {
+    return setLimit(fObject, &Attribute::hasMax, &Attribute::maxValue, v);
+}
 MStatus MFnNumericAttribute::setSoftMin(double v) {
     return setLimit(fObject, &Attribute::hasSoftMin, &Attribute::softMinValue, v);
 }
@@ -153,10 +204,18 @@ MStatus MFnNumericAttribute::setDefault(double v) {
     a->defaultValue = v;
     return MS::kSuccess;
 }
-bool MFnNumericAttribute::hasMin(MStatus* s) const { return getFlag(fObject, &Attribute::hasMin, s); }
-bool MFnNumericAttribute::hasMax(MStatus* s) const { return getFlag(fObject, &Attribute::hasMax, s); }
-bool MFnNumericAttribute::hasSoftMin(MStatus* s) const { return getFlag(fObject, &Attribute::hasSoftMin, s); }
-bool MFnNumericAttribute::hasSoftMax(MStatus* s) const { return getFlag(fObject, &Attribute::hasSoftMax, s); }
+bool MFnNumericAttribute::hasMin(MStatus* s) const {
+    return getFlag(fObject, &Attribute::hasMin, s);
+}
+bool MFnNumericAttribute::hasMax(MStatus* s) const {
+    return getFlag(fObject, &Attribute::hasMax, s);
+}
+bool MFnNumericAttribute::hasSoftMin(MStatus* s) const {
+    return getFlag(fObject, &Attribute::hasSoftMin, s);
+}
+bool MFnNumericAttribute::hasSoftMax(MStatus* s) const {
+    return getFlag(fObject, &Attribute::hasSoftMax, s);
+}
 MStatus MFnNumericAttribute::getMin(double& v) const {
     return getLimit(fObject, &Attribute::hasMin, &Attribute::minValue, v);
 }
@@ -178,8 +237,12 @@ MStatus MFnNumericAttribute::getDefault(double& v) const {
 }
 
 // Typed.
-MFnTypedAttribute::MFnTypedAttribute(MObject& object, MStatus* s) { attach(object, s); }
-MFnTypedAttribute::MFnTypedAttribute(const MObject& object, MStatus* s) { attach(object, s); }
+MFnTypedAttribute::MFnTypedAttribute(MObject& object, MStatus* s) {
+    attach(object, s);
+}
+MFnTypedAttribute::MFnTypedAttribute(const MObject& object, MStatus* s) {
+    attach(object, s);
+}
 
 MObject MFnTypedAttribute::create(const MString& fullName, const MString& briefName, MFnData::Type dataType,
                                   const MObject& defaultData, MStatus* ReturnStatus) {
@@ -197,8 +260,12 @@ MFnData::Type MFnTypedAttribute::attrType(MStatus* s) const {
 }
 
 // Compound.
-MFnCompoundAttribute::MFnCompoundAttribute(MObject& object, MStatus* s) { attach(object, s); }
-MFnCompoundAttribute::MFnCompoundAttribute(const MObject& object, MStatus* s) { attach(object, s); }
+MFnCompoundAttribute::MFnCompoundAttribute(MObject& object, MStatus* s) {
+    attach(object, s);
+}
+MFnCompoundAttribute::MFnCompoundAttribute(const MObject& object, MStatus* s) {
+    attach(object, s);
+}
 
 MObject MFnCompoundAttribute::create(const MString& full, const MString& brief, MStatus* ReturnStatus) {
     return makeAttribute(fObject, AttrKind::Compound, full, brief, ReturnStatus);
@@ -230,8 +297,12 @@ MObject MFnCompoundAttribute::child(unsigned int index, MStatus* s) const {
 }
 
 // Generic.
-MFnGenericAttribute::MFnGenericAttribute(MObject& object, MStatus* s) { attach(object, s); }
-MFnGenericAttribute::MFnGenericAttribute(const MObject& object, MStatus* s) { attach(object, s); }
+MFnGenericAttribute::MFnGenericAttribute(MObject& object, MStatus* s) {
+    attach(object, s);
+}
+MFnGenericAttribute::MFnGenericAttribute(const MObject& object, MStatus* s) {
+    attach(object, s);
+}
 
 MObject MFnGenericAttribute::create(const MString& full, const MString& brief, MStatus* ReturnStatus) {
     return makeAttribute(fObject, AttrKind::Generic, full, brief, ReturnStatus);

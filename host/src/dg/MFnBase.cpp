@@ -4,8 +4,12 @@
 #include <maya/MFnData.h>
 #include <maya/MObjectArray.h>
 
-bool MFnBase::hasObj(MFn::Type type) const { return fObject.hasFn(type); }
-bool MFnBase::hasObj(const MObject& object) const { return !object.isNull() && object.hasFn(type()); }
+bool MFnBase::hasObj(MFn::Type type) const {
+    return fObject.hasFn(type);
+}
+bool MFnBase::hasObj(const MObject& object) const {
+    return !object.isNull() && object.hasFn(type());
+}
 
 MObject MFnBase::object(MStatus* ReturnStatus) const {
     if (ReturnStatus)
@@ -13,9 +17,15 @@ MObject MFnBase::object(MStatus* ReturnStatus) const {
     return fObject;
 }
 
-MStatus MFnBase::setObject(MObject& object) { return attach(object, nullptr); }
-MStatus MFnBase::setObject(const MObject& object) { return attach(object, nullptr); }
-bool MFnBase::isValid(MFn::Type type) { return type != MFn::kInvalid && type < MFn::kLast; }
+MStatus MFnBase::setObject(MObject& object) {
+    return attach(object, nullptr);
+}
+MStatus MFnBase::setObject(const MObject& object) {
+    return attach(object, nullptr);
+}
+bool MFnBase::isValid(MFn::Type type) {
+    return type != MFn::kInvalid && type < MFn::kLast;
+}
 
 MStatus MFnBase::attach(const MObject& object, MStatus* ReturnStatus) {
     MStatus status = MS::kSuccess;
@@ -30,20 +40,33 @@ MStatus MFnBase::attach(const MObject& object, MStatus* ReturnStatus) {
     return status;
 }
 
-MFnData::MFnData(MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
-MFnData::MFnData(const MObject& object, MStatus* ReturnStatus) { attach(object, ReturnStatus); }
+MFnData::MFnData(MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
+MFnData::MFnData(const MObject& object, MStatus* ReturnStatus) {
+    attach(object, ReturnStatus);
+}
 
 MFnData::Type khost::dataTypeOf(const MObject& data) {
     switch (data.apiType()) {
-    case MFn::kMeshData: return MFnData::kMesh;
-    case MFn::kNurbsCurveData: return MFnData::kNurbsCurve;
-    case MFn::kNurbsSurfaceData: return MFnData::kNurbsSurface;
-    case MFn::kPointArrayData: return MFnData::kPointArray;
-    case MFn::kIntArrayData: return MFnData::kIntArray;
-    case MFn::kDoubleArrayData: return MFnData::kDoubleArray;
-    case MFn::kStringData: return MFnData::kString;
-    case MFn::kMatrixData: return MFnData::kMatrix;
-    default: return MFnData::kInvalid;
+    case MFn::kMeshData:
+        return MFnData::kMesh;
+    case MFn::kNurbsCurveData:
+        return MFnData::kNurbsCurve;
+    case MFn::kNurbsSurfaceData:
+        return MFnData::kNurbsSurface;
+    case MFn::kPointArrayData:
+        return MFnData::kPointArray;
+    case MFn::kIntArrayData:
+        return MFnData::kIntArray;
+    case MFn::kDoubleArrayData:
+        return MFnData::kDoubleArray;
+    case MFn::kStringData:
+        return MFnData::kString;
+    case MFn::kMatrixData:
+        return MFnData::kMatrix;
+    default:
+        return MFnData::kInvalid;
     }
 }
 

@@ -12,8 +12,12 @@ Node* nodeOrFail(const MObject& object, MStatus* status) {
 }
 } // namespace
 
-MFnDependencyNode::MFnDependencyNode(MObject& object, MStatus* s) { attach(object, s); }
-MFnDependencyNode::MFnDependencyNode(const MObject& object, MStatus* s) { attach(object, s); }
+MFnDependencyNode::MFnDependencyNode(MObject& object, MStatus* s) {
+    attach(object, s);
+}
+MFnDependencyNode::MFnDependencyNode(const MObject& object, MStatus* s) {
+    attach(object, s);
+}
 
 MString MFnDependencyNode::name(MStatus* s) const {
     Node* n = nodeOrFail(fObject, s);

@@ -82,9 +82,9 @@ MObject MPlug::node(MStatus* s) const {
 MString MPlug::name(MStatus* s) const {
     if (isNull(s))
         return MString();
-    return MString((khost::nodeOf(fNode)->name + "." +
-                    pathOf(khost::nodeOf(fNode), khost::keyFor(*this), false, false))
-                       .c_str());
+    return MString(
+        (khost::nodeOf(fNode)->name + "." + pathOf(khost::nodeOf(fNode), khost::keyFor(*this), false, false))
+            .c_str());
 }
 
 MString MPlug::partialName(bool includeNodeName, bool, bool, bool useAlias, bool useFullAttributePath,
@@ -118,12 +118,18 @@ bool MPlug::isNull(MStatus* s) const {
     return null;
 }
 
-bool MPlug::isArray(MStatus* s) const { return !isNull(s) && khost::keyFor(*this).isArrayPlug(); }
-bool MPlug::isElement(MStatus* s) const { return !isNull(s) && khost::keyFor(*this).isElement(); }
+bool MPlug::isArray(MStatus* s) const {
+    return !isNull(s) && khost::keyFor(*this).isArrayPlug();
+}
+bool MPlug::isElement(MStatus* s) const {
+    return !isNull(s) && khost::keyFor(*this).isElement();
+}
 bool MPlug::isCompound(MStatus* s) const {
     return !isNull(s) && khost::attributeOf(fAttr)->kind == khost::AttrKind::Compound;
 }
-bool MPlug::isChild(MStatus* s) const { return !isNull(s) && khost::attributeOf(fAttr)->parent != nullptr; }
+bool MPlug::isChild(MStatus* s) const {
+    return !isNull(s) && khost::attributeOf(fAttr)->parent != nullptr;
+}
 
 bool MPlug::isLocked(MStatus* s) const {
     if (isNull(s))
@@ -147,7 +153,9 @@ MStatus MPlug::setLocked(bool locked) {
     return MS::kSuccess;
 }
 
-bool MPlug::isConnected(MStatus* s) const { return isDestination(s) || isSource(s); }
+bool MPlug::isConnected(MStatus* s) const {
+    return isDestination(s) || isSource(s);
+}
 
 bool MPlug::isDestination(MStatus* s) const {
     return !isNull(s) && khost::nodeOf(fNode)->incoming.count(khost::keyFor(*this)) > 0;
@@ -157,7 +165,9 @@ bool MPlug::isSource(MStatus* s) const {
     return !isNull(s) && khost::nodeOf(fNode)->outgoing.count(khost::keyFor(*this)) > 0;
 }
 
-bool MPlug::isNetworked(MStatus* s) const { return isConnected(s); }
+bool MPlug::isNetworked(MStatus* s) const {
+    return isConnected(s);
+}
 
 unsigned int MPlug::logicalIndex(MStatus* s) const {
     if (!isElement(s))
@@ -354,11 +364,21 @@ MStatus writeData(const MPlug& plug, const MObject& data) {
 }
 } // namespace
 
-MStatus MPlug::setBool(bool value) { return writeScalar(*this, value ? 1.0 : 0.0); }
-MStatus MPlug::setInt(int value) { return writeScalar(*this, value); }
-MStatus MPlug::setFloat(float value) { return writeScalar(*this, value); }
-MStatus MPlug::setDouble(double value) { return writeScalar(*this, value); }
-MStatus MPlug::setMObject(const MObject& value) { return writeData(*this, value); }
+MStatus MPlug::setBool(bool value) {
+    return writeScalar(*this, value ? 1.0 : 0.0);
+}
+MStatus MPlug::setInt(int value) {
+    return writeScalar(*this, value);
+}
+MStatus MPlug::setFloat(float value) {
+    return writeScalar(*this, value);
+}
+MStatus MPlug::setDouble(double value) {
+    return writeScalar(*this, value);
+}
+MStatus MPlug::setMObject(const MObject& value) {
+    return writeData(*this, value);
+}
 
 MStatus MPlug::setString(const MString& value) {
     auto data = std::make_shared<khost::StringData>();

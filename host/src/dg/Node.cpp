@@ -1,6 +1,6 @@
 #include "dg/Node.h"
-#include <maya/MPxNode.h>
 #include <cstdlib>
+#include <maya/MPxNode.h>
 
 namespace khost {
 
@@ -12,15 +12,18 @@ Node::Node(NodeClass* nodeClass, std::string nodeName) : cls(nodeClass), name(st
 Node::~Node() = default;
 
 bool Node::hasFn(MFn::Type type) const {
-    if (type == MFn::kDependencyNode || type == MFn::kBase || type == MFn::kNamedObject || type == cls->apiType)
+    if (type == MFn::kDependencyNode || type == MFn::kBase || type == MFn::kNamedObject ||
+        type == cls->apiType)
         return true;
     switch (cls->role) {
-    case NodeRole::Transform: return type == MFn::kDagNode || type == MFn::kTransform;
+    case NodeRole::Transform:
+        return type == MFn::kDagNode || type == MFn::kTransform;
     case NodeRole::Shape:
         return type == MFn::kDagNode || type == MFn::kShape || type == MFn::kGeometric;
     case NodeRole::Deformer:
         return type == MFn::kGeometryFilt || (cls->fromPlugin && type == MFn::kPluginDeformerNode);
-    case NodeRole::Depend: return cls->fromPlugin && type == MFn::kPluginDependNode;
+    case NodeRole::Depend:
+        return cls->fromPlugin && type == MFn::kPluginDependNode;
     }
     return false;
 }

@@ -1,11 +1,11 @@
 #pragma once
 // A registered node type: its attributes, their dependencies and how to make an instance.
 #include "dg/Attribute.h"
+#include <map>
 #include <maya/MPxNode.h>
 #include <maya/MString.h>
-#include <maya/MTypes.h>
 #include <maya/MTypeId.h>
-#include <map>
+#include <maya/MTypes.h>
 #include <memory>
 #include <set>
 #include <string>
@@ -27,6 +27,9 @@ struct NodeClass {
 
     std::vector<std::shared_ptr<Attribute>> attributes; // every attribute, in order of addition
     std::map<const Attribute*, std::set<const Attribute*>> affects;
+    // Affects between two arrays that pair their elements: a change under element g of the first
+    // dirties only element g of the second (a deformer's input[g] and outputGeometry[g]).
+    std::set<std::pair<const Attribute*, const Attribute*>> elementwiseAffects;
 
     void addAttribute(const std::shared_ptr<Attribute>& attribute);
     bool has(const Attribute* attribute) const;
@@ -35,6 +38,10 @@ struct NodeClass {
     // True when something affects the attribute or one of its ancestors: its value is computed.
     bool isComputed(const Attribute* attribute) const;
 };
+
+// Gives a class the attributes (and their affects) it inherits from its MPxNode base type: the geometry
+// filter and deformer attributes for deformers. Called before the class's own initialize.
+void prepareNodeClass(NodeClass& nodeClass);
 
 class ClassRegistry {
 public:

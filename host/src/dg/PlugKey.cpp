@@ -41,9 +41,13 @@ PlugKey PlugKey::arrayKey() const {
     return result;
 }
 
-bool PlugKey::isElement() const { return attr && attr->array && !indices.empty() && indices.back() >= 0; }
+bool PlugKey::isElement() const {
+    return attr && attr->array && !indices.empty() && indices.back() >= 0;
+}
 
-bool PlugKey::isArrayPlug() const { return attr && attr->array && (indices.empty() || indices.back() < 0); }
+bool PlugKey::isArrayPlug() const {
+    return attr && attr->array && (indices.empty() || indices.back() < 0);
+}
 
 bool PlugKey::fullySpecified() const {
     for (int index : indices)

@@ -16,8 +16,8 @@ struct PlugKey {
     // True when this key is `outer` itself or lies below it (unspecified indices of `outer` match any).
     bool within(const PlugKey& outer) const;
     bool overlaps(const PlugKey& other) const { return within(other) || other.within(*this); }
-    PlugKey parentKey() const;  // the compound parent (or array plug of an element); attr null at the top
-    PlugKey arrayKey() const;   // for an element: its array plug
+    PlugKey parentKey() const; // the compound parent (or array plug of an element); attr null at the top
+    PlugKey arrayKey() const;  // for an element: its array plug
     bool isElement() const;
     bool isArrayPlug() const;
     bool fullySpecified() const;

@@ -1,9 +1,9 @@
 #include "dg/Scene.h"
+#include <algorithm>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
 #include <maya/MPlugArray.h>
 #include <maya/MPxNode.h>
-#include <algorithm>
 
 namespace khost {
 
@@ -112,7 +112,8 @@ void Scene::reinsert(const Removed& removed) {
         return;
     Node* node = removed.node.get();
     node->isAlive = true;
-    fNodes.insert(fNodes.begin() + static_cast<long>(std::min(removed.position, fNodes.size())), removed.node);
+    fNodes.insert(fNodes.begin() + static_cast<long>(std::min(removed.position, fNodes.size())),
+                  removed.node);
     if (node->parent) {
         auto& siblings = node->parent->children;
         siblings.insert(siblings.begin() + static_cast<long>(std::min(removed.parentSlot, siblings.size())),
@@ -157,7 +158,8 @@ MStatus Scene::connect(const MPlug& src, const MPlug& dst) {
     Node* srcNode = nodeOf(src.node());
     Node* dstNode = nodeOf(dst.node());
     PlugKey s = keyFor(src), d = keyFor(dst);
-    if (!srcNode || !dstNode || !s.attr || !d.attr || !srcNode->cls->has(s.attr) || !dstNode->cls->has(d.attr))
+    if (!srcNode || !dstNode || !s.attr || !d.attr || !srcNode->cls->has(s.attr) ||
+        !dstNode->cls->has(d.attr))
         return MS::kInvalidParameter;
     if (!s.fullySpecified() && !s.isArrayPlug())
         return MS::kInvalidParameter;
@@ -412,6 +414,13 @@ void Scene::propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, 
     for (const auto& a : node->cls->attributes)
         if (key.attr->isAncestorOf(a.get()))
             sources.insert(a.get());
+    // The change happened under element key.indices[0] of an array paired with the target.
+    auto pairsElements = [&](const Attribute* target) {
+        for (const Attribute* a = key.attr; a; a = a->parent)
+            if (node->cls->elementwiseAffects.count({a, target}))
+                return true;
+        return false;
+    };
     MPlugArray affected;
     std::set<const Attribute*> seen;
     for (const Attribute* s : sources) {
@@ -421,6 +430,8 @@ void Scene::propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, 
         for (const Attribute* target : it->second)
             if (seen.insert(target).second) {
                 PlugKey t{target, std::vector<int>(target->arrayDepth(), -1)};
+                if (pairsElements(target) && !key.indices.empty() && !t.indices.empty())
+                    t.indices.front() = key.indices.front();
                 affected.append(plugFor(node, t));
             }
     }

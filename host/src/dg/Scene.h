@@ -1,9 +1,9 @@
 #pragma once
 // The dependency graph: nodes, connections, dirty propagation and lazy evaluation.
 #include "dg/Node.h"
+#include <functional>
 #include <maya/MPlug.h>
 #include <maya/MStatus.h>
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -60,7 +60,8 @@ public:
     std::vector<std::function<void(Node*)>> onTransformChanged;
 
 private:
-    void propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, PlugKey>>& visited, bool selfClean);
+    void propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, PlugKey>>& visited,
+                   bool selfClean);
     void pullConnections(Node* node, const PlugKey& key, int depth);
     std::vector<std::shared_ptr<Node>> fNodes;
 };

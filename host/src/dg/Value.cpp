@@ -24,20 +24,26 @@ std::unique_ptr<Value> Value::make(const Attribute* attribute) {
 
 double Value::numeric() const {
     switch (attr->numericType) {
-    case MFnNumericData::kBoolean: return b ? 1.0 : 0.0;
+    case MFnNumericData::kBoolean:
+        return b ? 1.0 : 0.0;
     case MFnNumericData::kInt:
     case MFnNumericData::kShort:
     case MFnNumericData::kByte:
     case MFnNumericData::kChar:
-    case MFnNumericData::kInt64: return i;
-    case MFnNumericData::kFloat: return f;
-    default: return d;
+    case MFnNumericData::kInt64:
+        return i;
+    case MFnNumericData::kFloat:
+        return f;
+    default:
+        return d;
     }
 }
 
 void Value::setNumeric(double value) {
     switch (attr->numericType) {
-    case MFnNumericData::kBoolean: value = value != 0.0 ? 1.0 : 0.0; break;
+    case MFnNumericData::kBoolean:
+        value = value != 0.0 ? 1.0 : 0.0;
+        break;
     case MFnNumericData::kInt:
     case MFnNumericData::kShort:
     case MFnNumericData::kByte:
@@ -46,8 +52,11 @@ void Value::setNumeric(double value) {
         // Truncation toward zero, as a C cast; out-of-range values saturate instead of being undefined.
         value = std::isfinite(value) ? std::trunc(std::clamp(value, -2147483648.0, 2147483647.0)) : 0.0;
         break;
-    case MFnNumericData::kFloat: value = static_cast<float>(value); break;
-    default: break;
+    case MFnNumericData::kFloat:
+        value = static_cast<float>(value);
+        break;
+    default:
+        break;
     }
     d = value;
     f = static_cast<float>(value);
@@ -55,7 +64,9 @@ void Value::setNumeric(double value) {
     b = value != 0.0;
 }
 
-void Value::syncNumeric() const { const_cast<Value*>(this)->setNumeric(numeric()); }
+void Value::syncNumeric() const {
+    const_cast<Value*>(this)->setNumeric(numeric());
+}
 
 Value* Value::child(const Attribute* attribute) const {
     for (const auto& c : children)

@@ -11,7 +11,8 @@ namespace khost {
 
 struct Value {
     explicit Value(const Attribute* attribute, bool arrayContainer);
-    // A fresh instance of the attribute with its defaults (an array container when the attribute is an array).
+    // A fresh instance of the attribute with its defaults (an array container when the attribute is an
+    // array).
     static std::unique_ptr<Value> make(const Attribute* attribute);
 
     const Attribute* attr;

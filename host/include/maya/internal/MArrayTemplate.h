@@ -49,7 +49,10 @@ public:
     MStatus remove(unsigned int index) {
         if (index >= fData.size())
             return MS::kFailure;
-        fData.erase(fData.begin() + index);
+        // A plain loop: GCC 12 flags erase()/std::move on the inlined empty case with a false bound.
+        for (size_t k = size_t(index) + 1; k < fData.size(); ++k)
+            fData[k - 1] = std::move(fData[k]);
+        fData.pop_back();
         return MS::kSuccess;
     }
     MStatus clear() {

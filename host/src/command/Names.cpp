@@ -1,0 +1,166 @@
+#include "command/Names.h"
+#include "command/Components.h"
+#include <cstdlib>
+
+namespace khost {
+
+bool globMatch(const std::string& pattern, const std::string& text) {
+    size_t p = 0, t = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+namespace {
+
+std::vector<std::string> splitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (true) {
+        size_t bar = path.find('|', start);
+        parts.push_back(path.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos)
+            return parts;
+        start = bar + 1;
+    }
+}
+
+bool matchesPath(Node* node, const std::vector<std::string>& parts, bool rooted) {
+    Node* current = node;
+    for (size_t k = parts.size(); k-- > 0;) {
+        if (!current || !globMatch(parts[k], current->name))
+            return false;
+        current = current->parent;
+    }
+    return !rooted || current == nullptr;
+}
+
+bool parseUnsigned(const std::string& text, unsigned int& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = static_cast<unsigned int>(std::atoi(text.c_str()));
+    return true;
+}
+
+} // namespace
+
+std::vector<Node*> matchNodes(const std::string& pattern) {
+    std::vector<Node*> result;
+    if (pattern.empty())
+        return result;
+    bool rooted = pattern[0] == '|';
+    std::vector<std::string> parts = splitPath(rooted ? pattern.substr(1) : pattern);
+    for (const std::string& part : parts)
+        if (part.empty())
+            return result;
+    for (const auto& node : Scene::instance().nodes())
+        if (matchesPath(node.get(), parts, rooted))
+            result.push_back(node.get());
+    return result;
+}
+
+Node* findNode(const std::string& name) {
+    if (name.find_first_of("*?") != std::string::npos)
+        return nullptr;
+    std::vector<Node*> nodes = matchNodes(name);
+    return nodes.size() == 1 ? nodes.front() : nullptr;
+}
+
+bool resolveAttribute(Node* node, const std::string& attrPath, PlugPath& out) {
+    out = PlugPath();
+    out.node = node;
+    for (const auto& alias : node->aliases)
+        if (alias.first == attrPath) {
+            out.key = alias.second;
+            return true;
+        }
+    std::string path = attrPath;
+    size_t open = path.rfind('[');
+    size_t colon = path.find(':', open == std::string::npos ? 0 : open);
+    if (open != std::string::npos && colon != std::string::npos && path.back() == ']') {
+        unsigned int first = 0, last = 0;
+        if (!parseUnsigned(path.substr(open + 1, colon - open - 1), first) ||
+            !parseUnsigned(path.substr(colon + 1, path.size() - colon - 2), last) || last < first)
+            return false;
+        out.hasRange = true;
+        out.first = first;
+        out.last = last;
+        path = path.substr(0, open);
+    }
+    out.key = node->keyOf(path);
+    if (!out.key.attr)
+        return false;
+    return !out.hasRange || out.key.isArrayPlug();
+}
+
+bool resolvePlug(const std::string& text, PlugPath& out, std::string& problem) {
+    size_t dot = text.find('.');
+    if (dot == std::string::npos) {
+        problem = "No object matches name: " + text;
+        return false;
+    }
+    Node* node = findNode(text.substr(0, dot));
+    if (!node) {
+        problem = "No object matches name: " + text;
+        return false;
+    }
+    if (!resolveAttribute(node, text.substr(dot + 1), out)) {
+        problem = "No object matches name: " + text;
+        return false;
+    }
+    return true;
+}
+
+bool resolveComponent(Node* node, const std::string& component, MSelectionList::Item& item) {
+    size_t open = component.find('[');
+    if (open == std::string::npos || component.back() != ']')
+        return false;
+    std::string kind = component.substr(0, open);
+    std::string range = component.substr(open + 1, component.size() - open - 2);
+    Node* shape = componentShape(node, kind);
+    if (!shape)
+        return false;
+    unsigned int count = componentCount(shape);
+    unsigned int first = 0, last = 0;
+    size_t colon = range.find(':');
+    if (range == "*") {
+        if (count == 0)
+            return false;
+        last = count - 1;
+    } else if (colon != std::string::npos) {
+        if (!parseUnsigned(range.substr(0, colon), first) || !parseUnsigned(range.substr(colon + 1), last))
+            return false;
+    } else {
+        if (!parseUnsigned(range, first))
+            return false;
+        last = first;
+    }
+    if (last < first || last >= count)
+        return false;
+    item = MSelectionList::Item();
+    item.node = shape->handle();
+    item.componentKind = kind;
+    for (unsigned int i = first; i <= last; ++i)
+        item.indices.push_back(i);
+    return true;
+}
+
+std::string plugText(Node* node, const PlugKey& key) {
+    return plugFor(node, key).partialName(true, false, false, false, true, true).asChar();
+}
+
+} // namespace khost

@@ -1,0 +1,70 @@
+#include "geometry/GeometryAccess.h"
+#include "dag/Dag.h"
+
+namespace khost {
+
+GeometryAccess::GeometryAccess(const MObject& object, MFn::Type kind) {
+    if (object.isNull() || !object.hasFn(kind))
+        return;
+    if (Node* node = nodeOf(object)) {
+        if (isShape(node))
+            fShape = std::static_pointer_cast<Node>(node->shared_from_this());
+        return;
+    }
+    fData = std::dynamic_pointer_cast<GeometryData>(object.impl());
+}
+
+const GeometryData* GeometryAccess::read() const {
+    if (fData)
+        return fData.get();
+    return fShape && fShape->isAlive ? shapeGeometry(fShape.get()) : nullptr;
+}
+
+MMatrix GeometryAccess::matrix() const {
+    if (fData)
+        return fData->matrix;
+    return fShape ? worldMatrix(fShape.get()) : MMatrix();
+}
+
+MStatus GeometryAccess::getPoints(MPointArray& points, MSpace::Space space) const {
+    const GeometryData* geometry = read();
+    if (!geometry)
+        return MS::kInvalidParameter;
+    points = geometry->points;
+    if (space == MSpace::kWorld) {
+        MMatrix world = matrix();
+        for (MPoint& p : points)
+            p *= world;
+    }
+    return MS::kSuccess;
+}
+
+MStatus GeometryAccess::setPoints(const MPointArray& points, MSpace::Space space) {
+    if (fShape) {
+        if (!fShape->isAlive)
+            return MS::kInvalidParameter;
+        // Function sets and iterators edit immediately, outside the undo queue, as in Maya.
+        UndoRecord unrecorded;
+        return setShapePoints(unrecorded, fShape.get(), points, space);
+    }
+    if (!fData || fData->points.length() != points.length())
+        return MS::kInvalidParameter;
+    fData->points = points;
+    if (space == MSpace::kWorld) {
+        MMatrix toObject = fData->matrix.inverse();
+        for (MPoint& p : fData->points)
+            p *= toObject;
+    }
+    return MS::kSuccess;
+}
+
+MStatus GeometryAccess::touch() {
+    if (!fShape)
+        return fData ? MS::kSuccess : MS::kInvalidParameter;
+    if (!fShape->isAlive)
+        return MS::kInvalidParameter;
+    Scene::instance().dirtyFrom(fShape.get(), PlugKey{shapeAttributes(fShape.get()).input, {}});
+    return MS::kSuccess;
+}
+
+} // namespace khost

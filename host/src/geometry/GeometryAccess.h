@@ -1,0 +1,35 @@
+#pragma once
+// What a geometry function set or iterator works on: a geometry data object, or a shape node whose
+// evaluated geometry it reads and whose own geometry it writes.
+#include "geometry/GeometryData.h"
+#include <maya/MPointArray.h>
+#include <maya/MTypes.h>
+
+namespace khost {
+
+class Node;
+
+class GeometryAccess {
+public:
+    GeometryAccess() = default;
+    // kind is MFn::kMesh or MFn::kNurbsCurve; anything else of the object leaves the access invalid.
+    GeometryAccess(const MObject& object, MFn::Type kind);
+
+    bool valid() const { return fData || fShape; }
+    // The geometry as it is now; null when a shape has none yet.
+    const GeometryData* read() const;
+    template <class T> const T* as() const { return dynamic_cast<const T*>(read()); }
+    // Local to world: the matrix the data carries, or the shape's world matrix.
+    MMatrix matrix() const;
+    MStatus getPoints(MPointArray& points, MSpace::Space space) const;
+    // Replaces every point; the count must match.
+    MStatus setPoints(const MPointArray& points, MSpace::Space space);
+    // Tells whatever depends on a shape that its geometry changed.
+    MStatus touch();
+
+private:
+    std::shared_ptr<GeometryData> fData;
+    std::shared_ptr<Node> fShape;
+};
+
+} // namespace khost

@@ -1,0 +1,56 @@
+#include "geometry/GeometryData.h"
+
+namespace khost {
+
+bool MeshData::setTopology(const MIntArray& faceCounts, const MIntArray& faceConnects) {
+    std::vector<int> offsets;
+    offsets.reserve(faceCounts.length());
+    long total = 0;
+    for (int count : faceCounts) {
+        if (count < 3)
+            return false;
+        offsets.push_back(static_cast<int>(total));
+        total += count;
+    }
+    if (total != static_cast<long>(faceConnects.length()))
+        return false;
+    for (int vertex : faceConnects)
+        if (vertex < 0 || vertex >= static_cast<int>(points.length()))
+            return false;
+    fCounts = faceCounts;
+    fConnects = faceConnects;
+    fOffsets = std::move(offsets);
+    // UV ids are per face-vertex: a new topology invalidates them.
+    fU.clear();
+    fV.clear();
+    fUVIds.clear();
+    return true;
+}
+
+bool MeshData::setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArray& faceVertexUVIds) {
+    if (u.length() != v.length() || faceVertexUVIds.length() != fConnects.length())
+        return false;
+    for (int id : faceVertexUVIds)
+        if (id < 0 || id >= static_cast<int>(u.length()))
+            return false;
+    fU = u;
+    fV = v;
+    fUVIds = faceVertexUVIds;
+    return true;
+}
+
+int MeshData::faceOffset(int face) const {
+    return face >= 0 && face < static_cast<int>(fOffsets.size()) ? fOffsets[static_cast<size_t>(face)] : -1;
+}
+
+bool NurbsCurveData::isConsistent() const {
+    const int numCVs = static_cast<int>(points.length());
+    if (degree < 1 || numCVs < degree + 1 || static_cast<int>(knots.length()) != numCVs + degree - 1)
+        return false;
+    for (unsigned k = 1; k < knots.length(); ++k)
+        if (knots[k] < knots[k - 1])
+            return false;
+    return true;
+}
+
+} // namespace khost

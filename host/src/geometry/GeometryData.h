@@ -1,0 +1,73 @@
+#pragma once
+// Geometry payloads: the points of a mesh or curve, its topology, and the matrix the data carries
+// (a shape's world matrix on data leaving through worldMesh/worldSpace, identity otherwise).
+#include "core/Object.h"
+#include <maya/MDoubleArray.h>
+#include <maya/MFloatArray.h>
+#include <maya/MFnNurbsCurve.h>
+#include <maya/MIntArray.h>
+#include <maya/MMatrix.h>
+#include <maya/MPointArray.h>
+#include <maya/MString.h>
+#include <vector>
+
+namespace khost {
+
+class GeometryData : public Data {
+public:
+    bool hasFn(MFn::Type type) const override { return Data::hasFn(type) || type == MFn::kGeometryData; }
+    // The geometry's points in object space: mesh vertices or curve CVs, in index order.
+    MPointArray points;
+    MMatrix matrix;
+};
+
+class MeshData : public GeometryData {
+public:
+    MFn::Type apiType() const override { return MFn::kMeshData; }
+    bool hasFn(MFn::Type type) const override { return GeometryData::hasFn(type) || type == MFn::kMesh; }
+    std::shared_ptr<Data> clone() const override { return std::make_shared<MeshData>(*this); }
+
+    // Replaces the polygons; fails (leaving the mesh as it was) when counts and connects disagree or
+    // name a vertex that does not exist.
+    bool setTopology(const MIntArray& faceCounts, const MIntArray& faceConnects);
+    // Replaces the default UV set: one u/v pair per UV and one UV id per face-vertex.
+    bool setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArray& faceVertexUVIds);
+
+    int numPolygons() const { return static_cast<int>(fCounts.length()); }
+    const MIntArray& faceCounts() const { return fCounts; }
+    const MIntArray& faceConnects() const { return fConnects; }
+    // Position of a face's first vertex in faceConnects; -1 when the face does not exist.
+    int faceOffset(int face) const;
+
+    // The default UV set ("map1"); empty u/v when the mesh has no UVs.
+    MString uvSetName = "map1";
+    const MFloatArray& u() const { return fU; }
+    const MFloatArray& v() const { return fV; }
+    const MIntArray& uvIds() const { return fUVIds; }
+
+private:
+    MIntArray fCounts;
+    MIntArray fConnects;
+    std::vector<int> fOffsets;
+    MFloatArray fU, fV;
+    MIntArray fUVIds;
+};
+
+class NurbsCurveData : public GeometryData {
+public:
+    MFn::Type apiType() const override { return MFn::kNurbsCurveData; }
+    bool hasFn(MFn::Type type) const override {
+        return GeometryData::hasFn(type) || type == MFn::kNurbsCurve;
+    }
+    std::shared_ptr<Data> clone() const override { return std::make_shared<NurbsCurveData>(*this); }
+
+    // True when the knot count follows Maya's convention (numCVs + degree - 1), the knots do not
+    // decrease and there are enough CVs for the degree.
+    bool isConsistent() const;
+
+    MDoubleArray knots;
+    int degree = 3;
+    MFnNurbsCurve::Form form = MFnNurbsCurve::kOpen;
+};
+
+} // namespace khost

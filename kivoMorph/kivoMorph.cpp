@@ -1,0 +1,50 @@
+#include "kivoMorph/kivoMorph.h"
+
+const MTypeId KivoMorph::id(0x140541);
+const char* const KivoMorph::nodeTypeName = "kivoMorph";
+
+MObject KivoMorph::inputTarget;
+MObject KivoMorph::inputTargetGroup;
+MObject KivoMorph::inputTargetItem;
+MObject KivoMorph::inputGeomTarget;
+MObject KivoMorph::inputPointsTarget;
+MObject KivoMorph::inputUVTarget;
+MObject KivoMorph::inputPointsIndicesTarget;
+MObject KivoMorph::targetWeights;
+MObject KivoMorph::targetWeightLock;
+MObject KivoMorph::targetWeightNormalization;
+MObject KivoMorph::targetSurfaceId;
+MObject KivoMorph::targetBlendLive;
+MObject KivoMorph::targetBlendUV;
+MObject KivoMorph::targetBlendBezier;
+MObject KivoMorph::targetOffset;
+MObject KivoMorph::targetCurvature;
+MObject KivoMorph::targetPrecision;
+MObject KivoMorph::targetRebind;
+MObject KivoMorph::targetCached;
+MObject KivoMorph::baseWeights;
+MObject KivoMorph::paintTargetWeights;
+
+MObject KivoMorph::inputSurface;
+MObject KivoMorph::inputSurfaceGroup;
+MObject KivoMorph::inputRelativePoints;
+MObject KivoMorph::inputSurfacePoints;
+MObject KivoMorph::inputSurfaceUV;
+MObject KivoMorph::inputTargetSurface;
+MObject KivoMorph::inputSurfaceOrigin;
+
+MObject KivoMorph::inbetweenInfoGroup;
+MObject KivoMorph::inbetweenInfo;
+MObject KivoMorph::inbetweenTargetName;
+
+MObject KivoMorph::weight;
+MObject KivoMorph::precision;
+MObject KivoMorph::rebind;
+MObject KivoMorph::origin;
+MObject KivoMorph::profilingEnabled;
+MObject KivoMorph::profilingSampleRate;
+MObject KivoMorph::paintTargetWeightsIndex;
+
+void* KivoMorph::creator() {
+    return new KivoMorph();
+}

@@ -1,0 +1,310 @@
+// The node's evaluation: rebuild what the dirty flags name, refresh the weight and settings
+// caches of this geometry, run the target loop and write the points back.
+
+#include "kivoMorph/kivoMorph.h"
+#include "kivoMorph/report.h"
+#include "kivoMorph/spaces.h"
+
+#include <maya/MArrayDataHandle.h>
+#include <maya/MGlobal.h>
+
+namespace {
+
+// Copies the elements of a sparse weight array whose logical index is below values.size().
+MStatus readSparseWeights(MArrayDataHandle& array, std::vector<double>& values) {
+    MStatus status;
+    const unsigned int count = array.elementCount();
+    for (unsigned int q = 0; q < count; ++q) {
+        status = array.jumpToArrayElement(q);
+        KIVO_MORPH_CHECK(status, "");
+        const unsigned int index = array.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        if (index >= values.size()) {
+            break;
+        }
+        MDataHandle element = array.inputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        values[index] = element.asDouble();
+    }
+    return MS::kSuccess;
+}
+
+} // namespace
+
+MStatus KivoMorph::readTargetWeights(MDataBlock& block, MArrayDataHandle& targetArray,
+                                     std::vector<double>& weightValues) {
+    MStatus status;
+    MArrayDataHandle weightArray = block.inputArrayValue(weight, &status);
+    KIVO_MORPH_CHECK(status, "");
+    weightValues.clear();
+    const unsigned int targetCount = targetArray.elementCount();
+    if (targetCount == 0) {
+        return MS::kSuccess;
+    }
+    status = targetArray.jumpToArrayElement(targetCount - 1);
+    KIVO_MORPH_CHECK(status, "");
+    const unsigned int lastTarget = targetArray.elementIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
+    // A weight beyond the last target has nothing to drive; a target without one stays at 0.
+    weightValues.assign(static_cast<std::size_t>(lastTarget) + 1, 0.0);
+    return readSparseWeights(weightArray, weightValues);
+}
+
+MStatus KivoMorph::refreshWeightCaches(MDataBlock& block, MDataHandle& inputTargetElement,
+                                       unsigned int multiIndex, unsigned int pointCount, bool countChanged,
+                                       GeometryCache& geometry, EvaluationTimes& times, bool timing) {
+    if (geometry.deformerWeightsDirty || countChanged) {
+        const PhaseClock clock(timing);
+        geometry.deformerWeights.resize(pointCount);
+        for (unsigned int i = 0; i < pointCount; ++i) {
+            geometry.deformerWeights[i] = weightValue(block, multiIndex, i);
+        }
+        geometry.deformerWeightsDirty = false;
+        clock.addTo(times.envW);
+    }
+    if (geometry.baseWeightsDirty || countChanged) {
+        const PhaseClock clock(timing);
+        MStatus status;
+        MArrayDataHandle baseArray(inputTargetElement.child(baseWeights), &status);
+        KIVO_MORPH_CHECK(status, "");
+        geometry.baseWeights.assign(pointCount, 1.0);
+        status = readSparseWeights(baseArray, geometry.baseWeights);
+        if (!status) {
+            return status;
+        }
+        geometry.baseWeightsDirty = false;
+        geometry.cachedPointCount = pointCount;
+        clock.addTo(times.baseW);
+    }
+    return MS::kSuccess;
+}
+
+MStatus KivoMorph::refreshTargetSettings(MArrayDataHandle& targetArray, GeometryCache& geometry) {
+    MStatus status;
+    geometry.targetSettings.clear();
+    const unsigned int count = targetArray.elementCount();
+    for (unsigned int p = 0; p < count; ++p) {
+        status = targetArray.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        const unsigned int target = targetArray.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        MDataHandle group = targetArray.inputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        TargetSettings& settings = geometry.targetSettings[target];
+        settings.bezier = group.child(targetBlendBezier).asBool();
+        settings.uv = group.child(targetBlendUV).asBool();
+        settings.live = group.child(targetBlendLive).asBool();
+        settings.curvature = group.child(targetCurvature).asFloat();
+    }
+    geometry.targetSettingsDirty = false;
+    return MS::kSuccess;
+}
+
+MStatus KivoMorph::refreshTargetWeightCache(MDataHandle& targetElement, unsigned int target,
+                                            unsigned int pointCount, bool countChanged,
+                                            GeometryCache& geometry) {
+    const auto found = geometry.targetWeights.find(target);
+    // An entry last read at another point count (while its weight was 0) is stale as well.
+    if (found != geometry.targetWeights.end() && !countChanged && found->second.size() == pointCount &&
+        geometry.dirtyTargetWeights.count(target) == 0) {
+        return MS::kSuccess;
+    }
+    MStatus status;
+    MArrayDataHandle weightsArray(targetElement.child(targetWeights), &status);
+    KIVO_MORPH_CHECK(status, "");
+    std::vector<double>& values = geometry.targetWeights[target];
+    values.assign(pointCount, 1.0);
+    status = readSparseWeights(weightsArray, values);
+    if (!status) {
+        return status;
+    }
+    geometry.dirtyTargetWeights.erase(target);
+    return MS::kSuccess;
+}
+
+MStatus KivoMorph::rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
+                                          unsigned int multiIndex, const MMatrix& localToWorld,
+                                          int originValue, double precisionValue) {
+    MStatus status;
+    fTargetCache.clear();
+    const unsigned int inputCount = inputArray.elementCount();
+    for (unsigned int q = 0; q < inputCount; ++q) {
+        status = inputArray.jumpToArrayElement(q);
+        KIVO_MORPH_CHECK(status, "");
+        const unsigned int geometry = inputArray.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        if (!inputTargetArray.jumpToElement(geometry)) {
+            continue;
+        }
+        if (!buildTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
+                               precisionValue)) {
+            return MS::kFailure;
+        }
+    }
+    fTargetCacheDirty = false;
+    fDirtyTargets.clear();
+    fPartialCacheDirty = false;
+    return MS::kSuccess;
+}
+
+MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& localToWorld,
+                          unsigned int multiIndex) {
+    MStatus status;
+    MDataHandle envelopeHandle = block.inputValue(envelope, &status);
+    KIVO_MORPH_CHECK(status, "");
+    const float envelopeValue = envelopeHandle.asFloat();
+    if (static_cast<double>(envelopeValue) <= 1e-5) {
+        return MS::kSuccess;
+    }
+
+    MArrayDataHandle inputArray = block.inputArrayValue(input, &status);
+    KIVO_MORPH_CHECK(status, "");
+    MArrayDataHandle inputTargetArray = block.inputArrayValue(inputTarget, &status);
+    KIVO_MORPH_CHECK(status, "");
+    if (inputArray.elementCount() == 0 || inputTargetArray.elementCount() == 0 ||
+        !inputTargetArray.jumpToElement(multiIndex)) {
+        return MS::kSuccess;
+    }
+    status = inputArray.jumpToElement(multiIndex);
+    KIVO_MORPH_CHECK(status, "");
+
+    MDataHandle originHandle = block.inputValue(origin, &status);
+    KIVO_MORPH_CHECK(status, "");
+    const int originValue = originHandle.asInt();
+    MDataHandle precisionHandle = block.inputValue(precision, &status);
+    KIVO_MORPH_CHECK(status, "");
+    const double precisionValue = precisionHandle.asDouble();
+    MDataHandle rebindHandle = block.inputValue(rebind, &status);
+    KIVO_MORPH_CHECK(status, "");
+    const bool rebindValue = rebindHandle.asBool();
+    MDataHandle profilingHandle = block.inputValue(profilingEnabled, &status);
+    KIVO_MORPH_CHECK(status, "");
+    const bool profilingOn = profilingHandle.asBool();
+    int sampleRate = 1;
+    if (profilingOn) {
+        MDataHandle rateHandle = block.inputValue(profilingSampleRate, &status);
+        KIVO_MORPH_CHECK(status, "");
+        sampleRate = rateHandle.asInt();
+    }
+    const bool timing = beginProfiling(fProfiling, profilingOn);
+    EvaluationTimes times;
+    const PhaseClock totalClock(timing);
+
+    if (rebindValue || fTargetCacheDirty) {
+        const PhaseClock clock(timing);
+        status = rebuildAllTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
+                                        precisionValue);
+        if (!status) {
+            return MS::kFailure;
+        }
+        if (rebindValue) {
+            MDataHandle rebindOut = block.outputValue(rebind, &status);
+            KIVO_MORPH_CHECK(status, "");
+            rebindOut.setBool(false);
+            rebindOut.setClean();
+            MGlobal::displayInfo(MString("KivoMorph '") + name() +
+                                 "': Rebind has been successfully completed.");
+            // Weights and settings of every geometry are read again, and stored data gets a
+            // fresh chance to warn.
+            fGeometryCaches.clear();
+            fSkippedEntriesWarned.clear();
+        }
+        clock.addTo(times.targetCache);
+    }
+    if (fPartialCacheDirty) {
+        const PhaseClock clock(timing);
+        // Failures were reported where they happened; their pairs stay queued for the next
+        // partial rebuild.
+        rebuildDirtyTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
+                                 precisionValue);
+        fPartialCacheDirty = false;
+        for (auto& entry : fGeometryCaches) {
+            entry.second.targetSettingsDirty = true;
+        }
+        clock.addTo(times.partialCache);
+    }
+
+    // The rebuilds moved the cursors; find this geometry's targets again.
+    status = inputTargetArray.jumpToElement(multiIndex);
+    KIVO_MORPH_CHECK(status, "");
+    MDataHandle inputTargetElement = inputTargetArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MArrayDataHandle targetArray(inputTargetElement.child(inputTargetGroup), &status);
+    KIVO_MORPH_CHECK(status, "");
+    std::vector<double> weightValues;
+    status = readTargetWeights(block, targetArray, weightValues);
+    if (!status) {
+        return status;
+    }
+
+    MPointArray objectPoints;
+    status = iter.allPositions(objectPoints, MSpace::kObject);
+    KIVO_MORPH_CHECK(status, "");
+    BlendContext context;
+    context.encode.geometry = multiIndex;
+    context.encode.origin = originValue;
+    context.encode.precision = precisionValue;
+    context.encode.basePoints = objectPoints;
+    if (originValue == 0) {
+        transformPoints(context.encode.basePoints, localToWorld);
+    }
+    MPointArray points(context.encode.basePoints);
+    const unsigned int pointCount = points.length();
+
+    GeometryCache& geometry = fGeometryCaches[multiIndex];
+    const bool countChanged = pointCount != geometry.cachedPointCount;
+    status = refreshWeightCaches(block, inputTargetElement, multiIndex, pointCount, countChanged, geometry,
+                                 times, timing);
+    if (!status) {
+        return status;
+    }
+    if (geometry.targetSettingsDirty) {
+        status = refreshTargetSettings(targetArray, geometry);
+        if (!status) {
+            return status;
+        }
+    }
+
+    context.multiIndex = multiIndex;
+    context.envelope = envelopeValue;
+    context.pointCount = pointCount;
+    context.countChanged = countChanged;
+    context.timing = timing;
+    context.geometry = &geometry;
+    context.output = &points;
+    context.times = &times;
+    const PhaseClock loopClock(timing);
+    const unsigned int targetCount = targetArray.elementCount();
+    for (unsigned int p = 0; p < targetCount; ++p) {
+        status = targetArray.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        const unsigned int target = targetArray.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        const float w = target < weightValues.size() ? static_cast<float>(weightValues[target]) : 0.0f;
+        if (w == 0.0f) {
+            continue;
+        }
+        MDataHandle targetElement = targetArray.inputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        status = blendTarget(targetElement, target, w, context);
+        if (!status) {
+            return status;
+        }
+    }
+    loopClock.addTo(times.targetLoop);
+
+    if (originValue == 0) {
+        applyWorldDeltas(objectPoints, context.encode.basePoints, points, localToWorld);
+        status = iter.setAllPositions(objectPoints, MSpace::kObject);
+    } else {
+        status = iter.setAllPositions(points, MSpace::kObject);
+    }
+    KIVO_MORPH_CHECK(status, "");
+
+    totalClock.addTo(times.total);
+    MString line;
+    if (timing && finishProfiling(fProfiling, times, sampleRate, name(), multiIndex, line)) {
+        MGlobal::displayInfo(line);
+    }
+    return MS::kSuccess;
+}

@@ -1,0 +1,184 @@
+// The target delta cache: every target item encoded once into the indices of the points that
+// move and their deltas, kept in memory and written into the item's attributes for the GPU
+// override and for scene files.
+
+#include "kivoMorph/kivoMorph.h"
+#include "kivoMorph/report.h"
+#include "kivoMorph/spaces.h"
+
+#include <maya/MArrayDataHandle.h>
+#include <maya/MFnGeometryData.h>
+#include <maya/MGlobal.h>
+#include <maya/MItGeometry.h>
+
+MStatus KivoMorph::geometryBasePoints(MArrayDataHandle& inputArray, unsigned int multiIndex,
+                                      const MMatrix& localToWorld, int originValue, EncodeContext& context) {
+    MStatus status;
+    context.geometry = inputArray.elementIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MDataHandle inputElement = inputArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MDataHandle geometryHandle = inputElement.child(inputGeom);
+    MItGeometry iter(geometryHandle, true, &status);
+    KIVO_MORPH_CHECK(status, "");
+    status = iter.allPositions(context.basePoints, MSpace::kObject);
+    KIVO_MORPH_CHECK(status, "");
+    if (originValue != 0) {
+        return status;
+    }
+    // Another geometry of this node has its own transform, carried by its input data.
+    MMatrix toWorld = localToWorld;
+    if (context.geometry != multiIndex) {
+        MObject data = geometryHandle.data();
+        MFnGeometryData geometryData(data, &status);
+        KIVO_MORPH_CHECK(status, "");
+        status = geometryData.getMatrix(toWorld);
+        KIVO_MORPH_CHECK(status, "");
+    }
+    transformPoints(context.basePoints, toWorld);
+    return status;
+}
+
+MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeContext& context,
+                                     bool& encodedAny) {
+    MStatus status;
+    const unsigned int target = groupArray.elementIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MDataHandle group = groupArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    // Groups blended in UV space are encoded against a surface binding, not as straight lines.
+    if (group.child(targetBlendUV).asBool()) {
+        return MS::kSuccess;
+    }
+    const bool bezier = group.child(targetBlendBezier).asBool();
+    const double tol = group.child(targetPrecision).asDouble() * context.precision;
+    const MSpace::Space space = context.origin == 0 ? MSpace::kWorld : MSpace::kObject;
+
+    MArrayDataHandle items(group.child(inputTargetItem), &status);
+    KIVO_MORPH_CHECK(status, "");
+    const unsigned int itemCount = items.elementCount();
+    ItemCacheList list(itemCount);
+    for (unsigned int k = 0; k < itemCount; ++k) {
+        status = items.jumpToArrayElement(k);
+        KIVO_MORPH_CHECK(status, "");
+        TargetItemCache& item = list[k];
+        item.itemIndex = items.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        MDataHandle itemIn = items.inputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        MDataHandle geometryHandle = itemIn.child(inputGeomTarget);
+        const MObject data = geometryHandle.data();
+        if (data.isNull()) {
+            MGlobal::displayWarning(" Target object is null. ");
+            continue;
+        }
+        MPointArray targetPoints;
+        status = getGeometryPoints(data, geometryHandle, space, targetPoints);
+        if (!status) {
+            return status;
+        }
+        // A Bezier target keeps every point in its inbetweens, so each point has a control
+        // point in every one of them.
+        const bool keepAll = bezier && k + 1 != itemCount;
+        encodeDeltas(context.basePoints, targetPoints, tol, keepAll,
+                     ItemKey(context.geometry, target, item.itemIndex), item.indices, item.deltas);
+        MDataHandle itemOut = items.outputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        status = writeItemArrays(itemOut, item.indices, item.deltas);
+        if (!status) {
+            return status;
+        }
+        buildIndexLookup(item);
+        item.valid = true;
+        encodedAny = true;
+    }
+
+    MDataHandle groupOut = groupArray.outputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MDataHandle rebindHandle = groupOut.child(targetRebind);
+    rebindHandle.setBool(false);
+    rebindHandle.setClean();
+    MDataHandle cachedHandle = groupOut.child(targetCached);
+    cachedHandle.setBool(true);
+    cachedHandle.setClean();
+    fTargetCache[cacheKey(context.geometry, target)] = std::move(list);
+    status = groupArray.setAllClean();
+    KIVO_MORPH_CHECK(status, "");
+    return status;
+}
+
+void KivoMorph::buildIndexLookup(TargetItemCache& item) {
+    item.indexLookup.clear();
+    const unsigned int count = item.indices.length();
+    item.indexLookup.reserve(count);
+    for (unsigned int k = 0; k < count; ++k) {
+        item.indexLookup.emplace(item.indices[k], k);
+    }
+}
+
+MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
+                                     unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
+                                     double precisionValue) {
+    MStatus status;
+    EncodeContext context;
+    context.origin = originValue;
+    context.precision = precisionValue;
+    MDataHandle inputTargetElement = inputTargetArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MArrayDataHandle groupArray(inputTargetElement.child(inputTargetGroup), &status);
+    KIVO_MORPH_CHECK(status, "");
+    status = geometryBasePoints(inputArray, multiIndex, localToWorld, originValue, context);
+    if (!status) {
+        return status;
+    }
+
+    const unsigned int groupCount = groupArray.elementCount();
+    if (groupCount == 0) {
+        return MS::kFailure;
+    }
+    bool encodedAny = false;
+    for (unsigned int p = 0; p < groupCount; ++p) {
+        status = groupArray.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        status = encodeTargetGroup(groupArray, context, encodedAny);
+        if (!status) {
+            return status;
+        }
+    }
+    return encodedAny ? MS::kSuccess : MS::kFailure;
+}
+
+MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
+                                            unsigned int multiIndex, const MMatrix& localToWorld,
+                                            int originValue, double precisionValue) {
+    MStatus status;
+    for (const auto& dirty : fDirtyTargets) {
+        const unsigned int geometry = dirty.first;
+        if (!inputTargetArray.jumpToElement(geometry) || !inputArray.jumpToElement(geometry)) {
+            continue;
+        }
+        EncodeContext context;
+        context.origin = originValue;
+        context.precision = precisionValue;
+        status = geometryBasePoints(inputArray, multiIndex, localToWorld, originValue, context);
+        if (!status) {
+            return status;
+        }
+        MDataHandle inputTargetElement = inputTargetArray.inputValue(&status);
+        KIVO_MORPH_CHECK(status, "");
+        MArrayDataHandle groupArray(inputTargetElement.child(inputTargetGroup), &status);
+        KIVO_MORPH_CHECK(status, "");
+        bool encodedAny = false;
+        for (const unsigned int target : dirty.second) {
+            if (!groupArray.jumpToElement(target)) {
+                continue;
+            }
+            status = encodeTargetGroup(groupArray, context, encodedAny);
+            if (!status) {
+                return status;
+            }
+        }
+    }
+    fDirtyTargets.clear();
+    return MS::kSuccess;
+}

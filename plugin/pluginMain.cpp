@@ -1,0 +1,31 @@
+// Entry points of the kivoMorph plug-in module.
+
+#include "kivoMorph/kivoMorph.h"
+
+#include <maya/MFnPlugin.h>
+#include <maya/MGlobal.h>
+#include <maya/MObject.h>
+#include <maya/MStatus.h>
+
+PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
+    MFnPlugin plugin(obj, "kivo", "1.0.0", "202500");
+
+    MStatus status = plugin.registerNode(KivoMorph::nodeTypeName, KivoMorph::id, KivoMorph::creator,
+                                         KivoMorph::initialize, MPxNode::kDeformerNode);
+    if (!status) {
+        MGlobal::displayError(" Unable to register kivoMorph node! ");
+        return status;
+    }
+    return status;
+}
+
+PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
+    MFnPlugin plugin(obj);
+
+    MStatus status = plugin.deregisterNode(KivoMorph::id);
+    if (!status) {
+        MGlobal::displayError(" Unable to deregister kivoMorph node! ");
+        return status;
+    }
+    return status;
+}
