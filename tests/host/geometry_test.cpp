@@ -346,3 +346,30 @@ TEST_F(GeometryTest, ItGeometryIteratesPointsAndGuardsWrites) {
     EXPECT_FALSE(status);
     EXPECT_TRUE(nothing.isDone());
 }
+
+TEST_F(GeometryTest, ItGeometryKeepsAPeriodicCurvesRepeatedCVsInStep) {
+    // An 8-section cubic circle stores 11 CVs; the last 3 repeat the first 3.
+    shapeFrom(khost::makeCircle(1, 8, 3, MVector(0, 1, 0)), "nurbsCurve", "ring");
+    MDataHandle handle = plug("ringShape.worldSpace[0]").asMDataHandle();
+    MItGeometry it(handle, false);
+    ASSERT_EQ(it.count(), 8);
+    MPointArray points;
+    ASSERT_TRUE(it.allPositions(points));
+    ASSERT_EQ(points.length(), 8u);
+    points[0].y = 2.0;
+    points[2].y = -1.0;
+    ASSERT_TRUE(it.setAllPositions(points));
+    MFnNurbsCurve curve(handle.data());
+    MPointArray cvs;
+    curve.getCVs(cvs);
+    ASSERT_EQ(cvs.length(), 11u);
+    EXPECT_DOUBLE_EQ(cvs[8].y, 2.0);
+    EXPECT_DOUBLE_EQ(cvs[10].y, -1.0);
+    EXPECT_DOUBLE_EQ(cvs[9].y, cvs[1].y);
+
+    it.reset();
+    it.next();
+    ASSERT_TRUE(it.setPosition(MPoint(0, 5, 0)));
+    curve.getCVs(cvs);
+    EXPECT_DOUBLE_EQ(cvs[9].y, 5.0);
+}

@@ -14,6 +14,17 @@ std::unique_ptr<GeometryAccess> accessTo(const MObject& object, MStatus* status)
     return access;
 }
 
+// A periodic curve repeats its first `degree` CVs at the end; only the distinct ones are iterated
+// (as Maya's cv[] components), and writes keep the repeated ones in step.
+unsigned distinctCount(const khost::GeometryData* geometry) {
+    const auto* curve = dynamic_cast<const khost::NurbsCurveData*>(geometry);
+    unsigned total = geometry->points.length();
+    if (curve && curve->form == MFnNurbsCurve::kPeriodic && curve->degree > 0 &&
+        total > static_cast<unsigned>(curve->degree))
+        return total - static_cast<unsigned>(curve->degree);
+    return total;
+}
+
 MStatus report(MStatus* status, bool ok) {
     MStatus result = ok ? MS::kSuccess : MS::kFailure;
     if (status)
@@ -34,7 +45,7 @@ MItGeometry::~MItGeometry() = default;
 int MItGeometry::count(MStatus* ReturnStatus) const {
     const khost::GeometryData* geometry = fAccess->read();
     report(ReturnStatus, geometry != nullptr);
-    return geometry ? static_cast<int>(geometry->points.length()) : 0;
+    return geometry ? static_cast<int>(distinctCount(geometry)) : 0;
 }
 
 int MItGeometry::exactCount(MStatus* ReturnStatus) {
@@ -64,8 +75,7 @@ int MItGeometry::index(MStatus* ReturnStatus) const {
 
 MPoint MItGeometry::position(MSpace::Space space, MStatus* ReturnStatus) const {
     const khost::GeometryData* geometry = fAccess->read();
-    if (report(ReturnStatus, geometry && fIndex < static_cast<int>(geometry->points.length())) !=
-        MS::kSuccess)
+    if (report(ReturnStatus, geometry && fIndex < static_cast<int>(distinctCount(geometry))) != MS::kSuccess)
         return MPoint();
     MPoint p = geometry->points[static_cast<unsigned>(fIndex)];
     return space == MSpace::kWorld ? p * fAccess->matrix() : p;
@@ -76,17 +86,27 @@ MStatus MItGeometry::setPosition(const MPoint& point, MSpace::Space space) {
     if (fReadOnly || isDone() || !fAccess->getPoints(points, MSpace::kObject))
         return MS::kFailure;
     // Only this point moves: the others are written back exactly as they were.
-    points[static_cast<unsigned>(fIndex)] =
-        space == MSpace::kWorld ? point * fAccess->matrix().inverse() : point;
+    const MPoint local = space == MSpace::kWorld ? point * fAccess->matrix().inverse() : point;
+    const unsigned distinct = distinctCount(fAccess->read());
+    for (unsigned i = static_cast<unsigned>(fIndex); i < points.length(); i += distinct)
+        points[i] = local;
     return fAccess->setPoints(points, MSpace::kObject);
 }
 
 MStatus MItGeometry::allPositions(MPointArray& points, MSpace::Space space) const {
-    return fAccess->getPoints(points, space);
+    MStatus status = fAccess->getPoints(points, space);
+    if (status)
+        points.setLength(static_cast<unsigned>(count()));
+    return status;
 }
 
 MStatus MItGeometry::setAllPositions(const MPointArray& points, MSpace::Space space) {
-    if (fReadOnly || static_cast<int>(points.length()) != count())
+    const khost::GeometryData* geometry = fAccess->read();
+    if (fReadOnly || !geometry || static_cast<int>(points.length()) != count())
         return MS::kFailure;
-    return fAccess->setPoints(points, space);
+    MPointArray full(points);
+    const unsigned total = geometry->points.length();
+    for (unsigned i = points.length(); i < total; ++i)
+        full.append(points[i - points.length()]);
+    return fAccess->setPoints(full, space);
 }
