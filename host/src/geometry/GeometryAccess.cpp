@@ -67,4 +67,46 @@ MStatus GeometryAccess::touch() {
     return MS::kSuccess;
 }
 
+MObject placeCreatedGeometry(const std::shared_ptr<GeometryData>& geometry, const MObject& parentOrOwner,
+                             const char* shapeType, const char* transformName, MObject& attached,
+                             MStatus* status) {
+    auto done = [&](MObject result, MStatus code) {
+        if (status)
+            *status = code;
+        return result;
+    };
+    auto* owner = objectAs<GeometryData>(parentOrOwner);
+    if (owner && owner->apiType() == geometry->apiType()) {
+        // Assign through the concrete type so that topology, knots and form come along.
+        auto copy = std::static_pointer_cast<GeometryData>(geometry->clone());
+        copy->matrix = owner->matrix;
+        if (auto* mesh = dynamic_cast<MeshData*>(owner))
+            *mesh = static_cast<const MeshData&>(*copy);
+        else if (auto* curve = dynamic_cast<NurbsCurveData*>(owner))
+            *curve = static_cast<const NurbsCurveData&>(*copy);
+        attached = parentOrOwner;
+        return done(parentOrOwner, MS::kSuccess);
+    }
+    UndoRecord unrecorded;
+    Node* parent = nodeOf(parentOrOwner);
+    if (!parentOrOwner.isNull() && !isTransform(parent))
+        return done(MObject(), MS::kInvalidParameter);
+    std::shared_ptr<Node> shape;
+    MObject result;
+    if (parent) {
+        shape = addShape(unrecorded, shapeType, MObject(geometry), parent);
+        result = shape ? shape->handle() : MObject();
+    } else {
+        auto transform =
+            createShape(unrecorded, shapeType, MObject(geometry), transformName, nullptr, nullptr);
+        if (transform && !transform->children.empty())
+            shape = std::static_pointer_cast<Node>(transform->children.front()->shared_from_this());
+        result = transform ? transform->handle() : MObject();
+    }
+    if (!shape)
+        return done(MObject(), MS::kInvalidParameter);
+    attached = shape->handle();
+    return done(result, MS::kSuccess);
+}
+
 } // namespace khost

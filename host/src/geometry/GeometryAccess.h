@@ -32,4 +32,12 @@ private:
     std::shared_ptr<Node> fShape;
 };
 
+// Puts geometry made by a function set's create(): into parentOrOwner when that is data of the same
+// kind (keeping the matrix it carries), else into a new shape under parentOrOwner (a transform) or
+// under a new transform. Not undoable, as in Maya: function sets edit the scene directly. Sets
+// `attached` to what the function set now works on and returns what create() returns.
+MObject placeCreatedGeometry(const std::shared_ptr<GeometryData>& geometry, const MObject& parentOrOwner,
+                             const char* shapeType, const char* transformName, MObject& attached,
+                             MStatus* status);
+
 } // namespace khost

@@ -53,39 +53,7 @@ MObject MFnMesh::create(int numVertices, int numPolygons, const MPointArray& ver
         numPolygons != static_cast<int>(polygonCounts.length()) ||
         !mesh->setTopology(polygonCounts, polygonConnects))
         return fail();
-    MObject result;
-    if (auto* owner = khost::objectAs<MeshData>(parentOrOwner)) {
-        MMatrix carried = owner->matrix;
-        *owner = *mesh;
-        owner->matrix = carried;
-        result = parentOrOwner;
-        fObject = parentOrOwner;
-    } else {
-        // Not undoable, as in Maya: the function set edits the scene directly.
-        khost::UndoRecord unrecorded;
-        khost::Node* parent = khost::nodeOf(parentOrOwner);
-        if (!parentOrOwner.isNull() && !khost::isTransform(parent))
-            return fail();
-        std::shared_ptr<khost::Node> shape;
-        if (parent) {
-            shape = khost::addShape(unrecorded, "mesh", MObject(mesh), parent);
-            result = shape ? shape->handle() : MObject();
-        } else {
-            auto transform =
-                khost::createShape(unrecorded, "mesh", MObject(mesh), "polySurface#", nullptr, nullptr);
-            shape =
-                transform
-                    ? std::static_pointer_cast<khost::Node>(transform->children.front()->shared_from_this())
-                    : nullptr;
-            result = transform ? transform->handle() : MObject();
-        }
-        if (!shape)
-            return fail();
-        fObject = shape->handle();
-    }
-    if (ReturnStatus)
-        *ReturnStatus = MS::kSuccess;
-    return result;
+    return khost::placeCreatedGeometry(mesh, parentOrOwner, "mesh", "polySurface#", fObject, ReturnStatus);
 }
 
 MObject MFnMesh::create(int numVertices, int numPolygons, const MFloatPointArray& vertexArray,

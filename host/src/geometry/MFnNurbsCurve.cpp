@@ -42,39 +42,7 @@ MObject MFnNurbsCurve::create(const MPointArray& controlVertices, const MDoubleA
     // Rational curves (weighted CVs) are not modelled.
     if (createRational || form == kInvalid || form == kLast || !curve->isConsistent())
         return fail();
-    MObject result;
-    if (auto* owner = khost::objectAs<NurbsCurveData>(parentOrOwner)) {
-        MMatrix carried = owner->matrix;
-        *owner = *curve;
-        owner->matrix = carried;
-        result = parentOrOwner;
-        fObject = parentOrOwner;
-    } else {
-        // Not undoable, as in Maya: the function set edits the scene directly.
-        khost::UndoRecord unrecorded;
-        khost::Node* parent = khost::nodeOf(parentOrOwner);
-        if (!parentOrOwner.isNull() && !khost::isTransform(parent))
-            return fail();
-        std::shared_ptr<khost::Node> shape;
-        if (parent) {
-            shape = khost::addShape(unrecorded, "nurbsCurve", MObject(curve), parent);
-            result = shape ? shape->handle() : MObject();
-        } else {
-            auto transform =
-                khost::createShape(unrecorded, "nurbsCurve", MObject(curve), "curve#", nullptr, nullptr);
-            shape =
-                transform
-                    ? std::static_pointer_cast<khost::Node>(transform->children.front()->shared_from_this())
-                    : nullptr;
-            result = transform ? transform->handle() : MObject();
-        }
-        if (!shape)
-            return fail();
-        fObject = shape->handle();
-    }
-    if (ReturnStatus)
-        *ReturnStatus = MS::kSuccess;
-    return result;
+    return khost::placeCreatedGeometry(curve, parentOrOwner, "nurbsCurve", "curve#", fObject, ReturnStatus);
 }
 
 int MFnNurbsCurve::numCVs(MStatus* ReturnStatus) const {
