@@ -1,5 +1,6 @@
 // setAttr, getAttr, connectAttr, disconnectAttr, aliasAttr, listConnections.
 #include "command/AttrValues.h"
+#include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
 #include <algorithm>
@@ -8,20 +9,6 @@
 namespace khost {
 
 namespace {
-
-MStatus fail(const std::string& message, MStatus status = MS::kFailure) {
-    MGlobal::displayError(MString(message.c_str()));
-    return status;
-}
-
-std::vector<std::string> objectsOf(const MArgDatabase& args) {
-    MStringArray objects;
-    args.getObjects(objects);
-    std::vector<std::string> words;
-    for (const MString& o : objects)
-        words.push_back(o.asChar());
-    return words;
-}
 
 bool lockedOrConnected(Node* node, const PlugKey& key) {
     for (const PlugKey& locked : node->locked)

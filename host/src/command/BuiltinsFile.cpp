@@ -1,4 +1,5 @@
 // file and python.
+#include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
 #include "command/Python.h"
@@ -16,11 +17,6 @@
 namespace khost {
 
 namespace {
-
-MStatus fail(const std::string& message, MStatus status = MS::kFailure) {
-    MGlobal::displayError(MString(message.c_str()));
-    return status;
-}
 
 bool endsWith(const std::string& text, const std::string& suffix) {
     if (text.size() < suffix.size())

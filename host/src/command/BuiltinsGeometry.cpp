@@ -1,4 +1,5 @@
 // polyPlane, polyCube, polySphere, circle, curve, deformer.
+#include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
 #include "dag/Dag.h"
@@ -10,11 +11,6 @@
 namespace khost {
 
 namespace {
-
-MStatus fail(const std::string& message, MStatus status = MS::kFailure) {
-    MGlobal::displayError(MString(message.c_str()));
-    return status;
-}
 
 double doubleFlag(const MArgDatabase& args, const char* flag, double fallback) {
     double value = fallback;

@@ -1,5 +1,6 @@
 // createNode, ls, objExists, nodeType, select, delete, rename, duplicate, undo, redo, flushUndo,
 // loadPlugin, unloadPlugin.
+#include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
 #include "command/Selection.h"
@@ -12,20 +13,6 @@
 namespace khost {
 
 namespace {
-
-MStatus fail(const std::string& message, MStatus status = MS::kFailure) {
-    MGlobal::displayError(MString(message.c_str()));
-    return status;
-}
-
-std::vector<std::string> objectsOf(const MArgDatabase& args) {
-    MStringArray objects;
-    args.getObjects(objects);
-    std::vector<std::string> words;
-    for (const MString& o : objects)
-        words.push_back(o.asChar());
-    return words;
-}
 
 std::string stringFlag(const MArgDatabase& args, const char* flag) {
     MString value;

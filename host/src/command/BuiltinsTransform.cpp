@@ -1,4 +1,5 @@
 // move, rotate, scale, xform, pointPosition.
+#include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
 #include "command/Values.h"
@@ -9,11 +10,6 @@
 namespace khost {
 
 namespace {
-
-MStatus fail(const std::string& message, MStatus status = MS::kFailure) {
-    MGlobal::displayError(MString(message.c_str()));
-    return status;
-}
 
 struct Targets {
     std::vector<MSelectionList::Item> items;
