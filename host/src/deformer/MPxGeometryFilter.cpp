@@ -86,7 +86,7 @@ void prepareNodeClass(NodeClass& nodeClass) {
         if (attribute == &a.outputGeom)
             continue;
         const Attribute* source = attributeOf(*attribute).get();
-        nodeClass.affects[source].insert(output);
+        nodeClass.addAffects(source, output);
         // Geometry g's input and weights concern outputGeometry[g] alone.
         if (source->array)
             nodeClass.elementwiseAffects.insert({source, output});

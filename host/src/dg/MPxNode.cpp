@@ -47,6 +47,6 @@ MStatus MPxNode::attributeAffects(const MObject& whenChanges, const MObject& isA
     khost::NodeClass* cls = khost::ClassRegistry::instance().initializing;
     if (!from || !to || !cls)
         return MS::kInvalidParameter;
-    cls->affects[from.get()].insert(to.get());
+    cls->addAffects(from.get(), to.get());
     return MS::kSuccess;
 }

@@ -34,11 +34,23 @@ const Attribute* NodeClass::find(const std::string& attrName) const {
 }
 
 bool NodeClass::isComputed(const Attribute* attribute) const {
-    for (const Attribute* a = attribute; a; a = a->parent)
+    auto known = fComputed.find(attribute);
+    if (known != fComputed.end())
+        return known->second;
+    bool computed = false;
+    for (const Attribute* a = attribute; a && !computed; a = a->parent)
         for (const auto& entry : affects)
-            if (entry.second.count(a))
-                return true;
-    return false;
+            if (entry.second.count(a)) {
+                computed = true;
+                break;
+            }
+    fComputed[attribute] = computed;
+    return computed;
+}
+
+void NodeClass::addAffects(const Attribute* from, const Attribute* to) {
+    affects[from].insert(to);
+    fComputed.clear();
 }
 
 ClassRegistry& ClassRegistry::instance() {

@@ -37,6 +37,12 @@ struct NodeClass {
     const Attribute* find(const std::string& name) const;
     // True when something affects the attribute or one of its ancestors: its value is computed.
     bool isComputed(const Attribute* attribute) const;
+    // Declares that `from` affects `to` (use this rather than editing `affects` directly).
+    void addAffects(const Attribute* from, const Attribute* to);
+
+private:
+    // isComputed is asked on every evaluation; its answers only change when affects do.
+    mutable std::map<const Attribute*, bool> fComputed;
 };
 
 // Gives a class the attributes (and their affects) it inherits from its MPxNode base type: the geometry

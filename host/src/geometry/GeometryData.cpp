@@ -17,30 +17,32 @@ bool MeshData::setTopology(const MIntArray& faceCounts, const MIntArray& faceCon
     for (int vertex : faceConnects)
         if (vertex < 0 || vertex >= static_cast<int>(points.length()))
             return false;
-    fCounts = faceCounts;
-    fConnects = faceConnects;
-    fOffsets = std::move(offsets);
-    // UV ids are per face-vertex: a new topology invalidates them.
-    fU.clear();
-    fV.clear();
-    fUVIds.clear();
+    // UV ids are per face-vertex: a new topology comes without them.
+    auto topology = std::make_shared<Topology>();
+    topology->counts = faceCounts;
+    topology->connects = faceConnects;
+    topology->offsets = std::move(offsets);
+    fTopology = std::move(topology);
     return true;
 }
 
 bool MeshData::setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArray& faceVertexUVIds) {
-    if (u.length() != v.length() || faceVertexUVIds.length() != fConnects.length())
+    if (u.length() != v.length() || faceVertexUVIds.length() != fTopology->connects.length())
         return false;
     for (int id : faceVertexUVIds)
         if (id < 0 || id >= static_cast<int>(u.length()))
             return false;
-    fU = u;
-    fV = v;
-    fUVIds = faceVertexUVIds;
+    auto topology = std::make_shared<Topology>(*fTopology);
+    topology->u = u;
+    topology->v = v;
+    topology->uvIds = faceVertexUVIds;
+    fTopology = std::move(topology);
     return true;
 }
 
 int MeshData::faceOffset(int face) const {
-    return face >= 0 && face < static_cast<int>(fOffsets.size()) ? fOffsets[static_cast<size_t>(face)] : -1;
+    const std::vector<int>& offsets = fTopology->offsets;
+    return face >= 0 && face < static_cast<int>(offsets.size()) ? offsets[static_cast<size_t>(face)] : -1;
 }
 
 bool NurbsCurveData::isConsistent() const {

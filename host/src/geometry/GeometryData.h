@@ -33,24 +33,29 @@ public:
     // Replaces the default UV set: one u/v pair per UV and one UV id per face-vertex.
     bool setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArray& faceVertexUVIds);
 
-    int numPolygons() const { return static_cast<int>(fCounts.length()); }
-    const MIntArray& faceCounts() const { return fCounts; }
-    const MIntArray& faceConnects() const { return fConnects; }
+    int numPolygons() const { return static_cast<int>(fTopology->counts.length()); }
+    const MIntArray& faceCounts() const { return fTopology->counts; }
+    const MIntArray& faceConnects() const { return fTopology->connects; }
     // Position of a face's first vertex in faceConnects; -1 when the face does not exist.
     int faceOffset(int face) const;
 
     // The default UV set ("map1"); empty u/v when the mesh has no UVs.
     MString uvSetName = "map1";
-    const MFloatArray& u() const { return fU; }
-    const MFloatArray& v() const { return fV; }
-    const MIntArray& uvIds() const { return fUVIds; }
+    const MFloatArray& u() const { return fTopology->u; }
+    const MFloatArray& v() const { return fTopology->v; }
+    const MIntArray& uvIds() const { return fTopology->uvIds; }
 
 private:
-    MIntArray fCounts;
-    MIntArray fConnects;
-    std::vector<int> fOffsets;
-    MFloatArray fU, fV;
-    MIntArray fUVIds;
+    // Polygons and UVs never change while geometry flows through the graph, only points do, so copies
+    // of a mesh share them; setTopology/setUVs replace the shared block instead of editing it.
+    struct Topology {
+        MIntArray counts;
+        MIntArray connects;
+        std::vector<int> offsets;
+        MFloatArray u, v;
+        MIntArray uvIds;
+    };
+    std::shared_ptr<const Topology> fTopology = std::make_shared<const Topology>();
 };
 
 class NurbsCurveData : public GeometryData {
