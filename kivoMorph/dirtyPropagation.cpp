@@ -1,9 +1,13 @@
 // Which caches an attribute change invalidates. Everything not named here (weight, envelope,
 // the input points) is read at every evaluation; editing a cached target's geometry alone is
-// deliberately not followed until that target is rebound.
+// deliberately not followed until that target is rebound. While a scene file is read the node
+// is new and its caches are empty anyway: the file's values must not queue re-encodings, so
+// that a reopened scene deforms from its stored arrays.
 
 #include "kivoMorph/kivoMorph.h"
 #include "kivoMorph/report.h"
+
+#include <maya/MFileIO.h>
 
 namespace {
 
@@ -16,6 +20,9 @@ bool isTargetEncodingSetting(const MObject& attribute) {
 } // namespace
 
 MStatus KivoMorph::setDependentsDirty(const MPlug& plug, MPlugArray& /*plugArray*/) {
+    if (MFileIO::isReadingFile()) {
+        return MS::kSuccess;
+    }
     const MObject attribute = plug.attribute();
     if (isTargetEncodingSetting(attribute)) {
         MStatus status;

@@ -1,9 +1,11 @@
 // Scene files (save and open keep every storable value, alias, lock and connection, and nothing
 // else) and OBJ import/export.
 #include "CommandFixture.h"
+#include "command/CommandRegistry.h"
 #include "dag/BuiltinTypes.h"
 #include "io/SceneWriter.h"
 #include <fstream>
+#include <maya/MFileIO.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
@@ -105,6 +107,27 @@ TEST_F(IoTest, OpeningABrokenSceneReportsWhatFailed) {
                                                   "file: Errors while opening '" + file + "'."}));
     EXPECT_FALSE(khost::executeStatement("file -open \"" + path("missing.mel") + "\""));
     EXPECT_FALSE(khost::executeStatement("file -save"));
+}
+
+TEST_F(IoTest, FileIOReportsReadingOnlyWhileASceneFileRuns) {
+    // A command that notes what nodes see when scene-file commands set their attributes.
+    static std::vector<bool> seen;
+    seen.clear();
+    khost::registerBuiltin(
+        "noteReading", []() { return MSyntax(); },
+        [](const MArgDatabase&, khost::CommandResult&, khost::UndoRecord&) {
+            seen.push_back(MFileIO::isReadingFile());
+            return MStatus(MS::kSuccess);
+        });
+    std::string file = path("reading.mel");
+    std::ofstream(file) << "noteReading;\n";
+    run("noteReading; file -open \"" + file + "\"; noteReading;");
+    EXPECT_EQ(seen, (std::vector<bool>{false, true, false}));
+    // A failed read ends the reading as well.
+    std::ofstream(file) << "noteReading;\nsetAttr nothing.at 1;\n";
+    EXPECT_FALSE(khost::executeStatement("file -open \"" + file + "\""));
+    EXPECT_FALSE(MFileIO::isReadingFile());
+    EXPECT_EQ(seen.back(), true);
 }
 
 TEST_F(IoTest, GeometryValueFormsRoundTripAndRejectInconsistentData) {

@@ -7,6 +7,7 @@
 #include "command/Selection.h"
 #include "command/UndoQueue.h"
 #include "dag/Dag.h"
+#include "io/FileReading.h"
 #include "io/ObjIO.h"
 #include "io/SceneWriter.h"
 #include <cctype>
@@ -54,7 +55,11 @@ MStatus openScene(const std::string& path, UndoRecord& undo) {
     text << file.rdbuf();
     newScene();
     CommandResult ignored;
-    MStatus status = runStatements(text.str(), ignored, false);
+    MStatus status;
+    {
+        const ReadingFile reading;
+        status = runStatements(text.str(), ignored, false);
+    }
     // Opening is not undoable: what the scene's commands recorded is dropped with the old scene.
     undo = UndoRecord();
     UndoQueue::instance().flush();
