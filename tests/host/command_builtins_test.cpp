@@ -62,6 +62,9 @@ TEST_F(BuiltinTest, TypedDataReadsBackAsWritten) {
     EXPECT_EQ(result("getAttr h.pts"), "1 2 3 1 -4 0.5 6 1");
     run("setAttr h.ind -type \"Int32Array\" 3 0 5 9; setAttr h.vals -type \"doubleArray\" 2 0.1 0.2");
     EXPECT_EQ(result("getAttr h.ind"), "0 5 9");
+    // The whole 32-bit range, both ends included.
+    run("setAttr h.ind -type \"Int32Array\" 2 -2147483648 2147483647");
+    EXPECT_EQ(result("getAttr h.ind"), "-2147483648 2147483647");
     EXPECT_EQ(result("getAttr h.vals"), "0.1 0.2");
     run("setAttr h.lb -type \"string\" \"two words\"");
     EXPECT_EQ(run("getAttr h.lb"), std::vector<std::string>{"two words"});
@@ -78,6 +81,9 @@ TEST_F(BuiltinTest, MalformedValuesAreRefusedAndChangeNothing) {
                 "setAttr: Error reading data for 'h.indices': the Int32Array value is malformed.");
     expectError("setAttr h.ind -type \"Int32Array\" 99999999999 1",
                 "setAttr: Error reading data for 'h.indices': the Int32Array value is malformed.");
+    for (const char* outside : {"2147483648", "-2147483649"})
+        expectError(std::string("setAttr h.ind -type \"Int32Array\" 1 ") + outside,
+                    "setAttr: Error reading data for 'h.indices': the Int32Array value is malformed.");
     expectError(
         "setAttr h.pts -type \"doubleArray\" 1 1",
         "setAttr: Error reading data for 'h.points': data of type doubleArray does not fit the attribute.");

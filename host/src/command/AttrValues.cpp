@@ -226,7 +226,7 @@ bool readData(MFnData::Type type, WordReader& in, std::shared_ptr<Data>& data) {
             return false;
         for (unsigned int i = 0; i < n; ++i) {
             double v;
-            if (!in.number(v) || v != std::trunc(v) || std::fabs(v) > 2147483647.0)
+            if (!in.number(v) || v != std::trunc(v) || v < -2147483648.0 || v > 2147483647.0)
                 return false;
             ints->array.append(static_cast<int>(v));
         }
