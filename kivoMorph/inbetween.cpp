@@ -38,6 +38,10 @@ std::optional<float> positiveFactor(const std::vector<float>& weights, std::size
         if (p == 0) {
             return w / wp;
         }
+        if (p == 1 && prev < 0.0f) {
+            // Below a lone negative first item this item is the edge of the extrapolated segment.
+            return (prev - w) / (prev - wp);
+        }
         return std::nullopt;
     }
     if (w > wp) {

@@ -143,7 +143,9 @@ TEST(SegmentFactor, LinearTargetsBlendBackToTheirWeight) {
                                                         {4000, 5000, 6000},
                                                         {4000, 4500, 5000, 5500, 6000},
                                                         {3000, 4000, 4800, 5000, 6000},
-                                                        {0, 4000, 6000}};
+                                                        {0, 4000, 6000},
+                                                        {4000, 6000},
+                                                        {4000, 5500, 6000}};
     for (const auto& items : setups) {
         for (float w = -3.0f; w <= 3.0f; w += 0.125f) {
             if (std::fabs(w) < 1e-6f) {
