@@ -194,8 +194,19 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         const PhaseClock clock(timing);
         status = rebuildAllTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
                                         precisionValue);
-        if (!status) {
+        if (!status && rebindValue) {
             return MS::kFailure;
+        }
+        if (!status) {
+            // A changed precision or space cannot be applied when no target has geometry left to
+            // encode (a scene holding only stored deltas). Switching the deformer off for good
+            // would lose the stored shapes, so they go on being used as they are.
+            fTargetCacheDirty = false;
+            fDirtyTargets.clear();
+            fPartialCacheDirty = false;
+            MGlobal::displayWarning(
+                MString("KivoMorph '") + name() +
+                "': no target could be encoded from its geometry; the stored deltas are used.");
         }
         if (rebindValue) {
             MDataHandle rebindOut = block.outputValue(rebind, &status);

@@ -103,3 +103,26 @@ TEST_F(PluginScene, OutOfRangeIndicesInInbetweensStayInBounds) {
                     skippedWarning("morph", "inputTarget[0].inputTargetGroup[0].inputTargetItem[6000]")),
               1u);
 }
+
+TEST_F(PluginScene, ChangingPrecisionOrSpaceKeepsDeformingFromStoredDeltas) {
+    // No target has geometry: nothing can be re-encoded, and the stored deltas stay in use.
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n base;");
+    const MPointArray rest = points("base");
+    run("deformer -type kivoMorph -n morph base;");
+    run(itemArrays("morph.it[0].itg[0].iti[6000]", {2}, {MVector(0, 2, 0)}));
+    run("setAttr morph.weight[0] 0.5;");
+    EXPECT_POINT_NEAR(points("base")[2], rest[2].x, rest[2].y + 1, rest[2].z);
+
+    const std::string fallback =
+        "KivoMorph 'morph': no target could be encoded from its geometry; the stored deltas are used.";
+    run("setAttr morph.precision 0.01;");
+    EXPECT_POINT_NEAR(points("base")[2], rest[2].x, rest[2].y + 1, rest[2].z);
+    EXPECT_EQ(count(khost::Message::Warning, fallback), 1u);
+    run("setAttr morph.weight[0] 1;");
+    EXPECT_POINT_NEAR(points("base")[2], rest[2].x, rest[2].y + 2, rest[2].z);
+    EXPECT_EQ(count(khost::Message::Warning, fallback), 1u) << "said once per change, not per evaluation";
+
+    run("setAttr morph.origin 0;");
+    EXPECT_POINT_NEAR(points("base")[2], rest[2].x, rest[2].y + 2, rest[2].z);
+    EXPECT_EQ(count(khost::Message::Warning, fallback), 2u);
+}
