@@ -85,24 +85,32 @@ void KivoMorph::warnShortTarget(const ItemKey& item, unsigned int targetCount, u
     MGlobal::displayWarning(text);
 }
 
+namespace {
+
+// Stores freshly created array data in a child of the item and marks it clean; a null object means its
+// creation failed.
+MStatus storeClean(MDataHandle handle, const MObject& data) {
+    if (data.isNull()) {
+        return MS::kFailure;
+    }
+    const MStatus status = handle.set(data);
+    if (status) {
+        handle.setClean();
+    }
+    return status;
+}
+
+} // namespace
+
 MStatus KivoMorph::writeItemArrays(MDataHandle& itemHandle, const MIntArray& indices,
                                    const MPointArray& deltas) {
     MStatus status;
     MFnPointArrayData pointsFn;
-    const MObject pointsData = pointsFn.create(deltas, &status);
+    status = storeClean(itemHandle.child(inputPointsTarget), pointsFn.create(deltas, &status));
     KIVO_MORPH_CHECK(status, "");
-    MDataHandle pointsHandle = itemHandle.child(inputPointsTarget);
-    status = pointsHandle.set(pointsData);
-    KIVO_MORPH_CHECK(status, "");
-    pointsHandle.setClean();
-
     MFnIntArrayData indicesFn;
-    const MObject indicesData = indicesFn.create(indices, &status);
+    status = storeClean(itemHandle.child(inputPointsIndicesTarget), indicesFn.create(indices, &status));
     KIVO_MORPH_CHECK(status, "");
-    MDataHandle indicesHandle = itemHandle.child(inputPointsIndicesTarget);
-    status = indicesHandle.set(indicesData);
-    KIVO_MORPH_CHECK(status, "");
-    indicesHandle.setClean();
     return status;
 }
 

@@ -18,4 +18,10 @@ std::vector<std::string> objectsOf(const MArgDatabase& args) {
     return words;
 }
 
+MSyntax oneObjectSyntax() {
+    MSyntax syntax;
+    syntax.setObjectType(MSyntax::kStringObjects, 1, 1);
+    return syntax;
+}
+
 } // namespace khost

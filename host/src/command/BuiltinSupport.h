@@ -2,6 +2,7 @@
 // Small pieces every built-in command uses.
 #include <maya/MArgDatabase.h>
 #include <maya/MStatus.h>
+#include <maya/MSyntax.h>
 #include <string>
 #include <vector>
 
@@ -11,5 +12,7 @@ namespace khost {
 MStatus fail(const std::string& message, MStatus status = MS::kFailure);
 // The objects the command was given (or the selection it defaulted to), as words.
 std::vector<std::string> objectsOf(const MArgDatabase& args);
+// The syntax of a command that takes exactly one word and no flags.
+MSyntax oneObjectSyntax();
 
 } // namespace khost

@@ -132,12 +132,6 @@ MStatus file(const MArgDatabase& args, CommandResult& result, UndoRecord& undo) 
     return MS::kSuccess;
 }
 
-MSyntax pythonSyntax() {
-    MSyntax syntax;
-    syntax.setObjectType(MSyntax::kStringObjects, 1, 1);
-    return syntax;
-}
-
 MStatus python(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     MStringArray code;
     args.getObjects(code);
@@ -148,7 +142,7 @@ MStatus python(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
 
 void registerFileCommands() {
     registerBuiltin("file", fileSyntax, file);
-    registerBuiltin("python", pythonSyntax, python);
+    registerBuiltin("python", oneObjectSyntax, python);
 }
 
 } // namespace khost

@@ -137,12 +137,6 @@ MStatus ls(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     return MS::kSuccess;
 }
 
-MSyntax oneObjectSyntax() {
-    MSyntax syntax;
-    syntax.setObjectType(MSyntax::kStringObjects, 1, 1);
-    return syntax;
-}
-
 MStatus objExists(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     MSelectionList found;
     result.append(found.add(MString(objectsOf(args)[0].c_str())) ? 1.0 : 0.0);
