@@ -6,6 +6,7 @@
 #include "command/Script.h"
 #include "command/Selection.h"
 #include "command/UndoQueue.h"
+#include "io/SceneWriter.h"
 #include <maya/MStringArray.h>
 #include <sstream>
 
@@ -45,6 +46,12 @@ protected:
         return texts;
     }
     std::string output() const { return fOut.str(); }
+    // The scene as a saved file holds it.
+    static std::string sceneText() {
+        std::string text, problem;
+        EXPECT_TRUE(khost::writeScene(text, problem)) << problem;
+        return text;
+    }
 
     // Everything a user can observe: nodes in order with type, parent, every stored value that is
     // neither computed nor fed by a connection, locks, aliases and connections, and the selection.

@@ -77,7 +77,6 @@ const UndoCase kCases[] = {
     {"setAttrCompoundElement", "createNode holder -n h", "setAttr h.it[2].iv 0.5"},
     {"setAttrString", "createNode holder -n h", "setAttr -type \"string\" h.lb \"some \\\"text\\\"\""},
     {"setAttrLockAndValue", "createNode transform -n t", "setAttr -l true t.ty 4"},
-    {"setAttrSize", "createNode holder -n h", "setAttr -s 3 h.w"},
     {"connectAttr", "createNode transform -n a; createNode transform -n b", "connectAttr a.tx b.ty"},
     {"connectAttrForceReplaces",
      "createNode transform -n a; createNode transform -n b; createNode transform -n c;"
@@ -87,6 +86,10 @@ const UndoCase kCases[] = {
      "createNode transform -n a; createNode transform -n b; setAttr a.tx 3; connectAttr a.tx b.tx",
      "disconnectAttr a.tx b.tx"},
     {"aliasAttr", "createNode holder -n h", "aliasAttr first h.w[0]"},
+    {"removeMultiInstanceBreaksConnections",
+     "createNode holder -n h; setAttr h.it[1].iv 2; setAttr h.it[4].iv 3; createNode transform -n a;"
+     "connectAttr a.tx h.it[4].iv",
+     "removeMultiInstance -b true h.it[4] h.it[1] h.it[9]"},
     {"aliasAttrRemove", "createNode holder -n h; aliasAttr first h.w[0]", "aliasAttr -rm h.first"},
     {"select", "createNode transform -n a; createNode transform -n b; select a", "select -add b"},
     {"deselect", "createNode transform -n a; createNode transform -n b; select a b", "select -d a"},

@@ -81,13 +81,13 @@ TEST_F(IoTest, SavedScenesReopenWithEveryStorableValueAndNothingElse) {
     EXPECT_EQ(result("getAttr -s s.en"), "2");
     EXPECT_EQ(khost::UndoQueue::instance().undoCount(), 2u)
         << "opening is not undoable; setAttr and select are";
-    EXPECT_EQ(readFile(file), khost::writeScene()) << "saving again gives the same file";
+    EXPECT_EQ(readFile(file), sceneText()) << "saving again gives the same file";
 }
 
 TEST_F(IoTest, SceneFilesHoldOnlyWhatIsNeeded) {
     run("createNode stored -n s; setAttr s.dr 7; polyCube -n box; createNode transform -n t");
     run("connectAttr box.tx t.tx");
-    std::string text = khost::writeScene();
+    std::string text = sceneText();
     EXPECT_EQ(text.find("s.dropped"), std::string::npos);
     EXPECT_EQ(text.find("s.kept"), std::string::npos) << "defaults are left out";
     EXPECT_EQ(text.find("outMesh"), std::string::npos) << "outputs are computed again";
@@ -132,7 +132,7 @@ TEST_F(IoTest, FileIOReportsReadingOnlyWhileASceneFileRuns) {
 
 TEST_F(IoTest, GeometryValueFormsRoundTripAndRejectInconsistentData) {
     run("curve -d 3 -p 0 0 0 -p 1 2 0 -p 2 -1 0 -p 3 0 1 -p 4 1 1 -n wave; polySphere -sx 5 -sy 4 -n ball");
-    std::string text = khost::writeScene();
+    std::string text = sceneText();
     size_t at =
         text.find("setAttr \"waveShape.create\" -type \"nurbsCurve\" 3 2 0 no 3 7 0 0 0 1 2 2 2 5 0 0 0");
     EXPECT_NE(at, std::string::npos) << text.substr(0, 600);

@@ -4,6 +4,7 @@
 #include "dg/DataTypes.h"
 #include "geometry/GeometryData.h"
 #include <cmath>
+#include <limits>
 
 namespace khost {
 
@@ -76,6 +77,28 @@ void numericLeaves(const Attribute* attribute, std::vector<const Attribute*>& le
         numericLeaves(child.get(), leaves, ok, false);
 }
 
+// A number the attribute's type cannot hold is refused rather than saturated or overflowed.
+bool fitsNumericType(const Attribute* attribute, double number, std::string& problem) {
+    switch (attribute->numericType) {
+    case MFnNumericData::kFloat:
+        if (std::fabs(number) <= std::numeric_limits<float>::max())
+            return true;
+        problem = formatNumber(number) + " is outside the range of a float";
+        return false;
+    case MFnNumericData::kInt:
+    case MFnNumericData::kShort:
+    case MFnNumericData::kByte:
+    case MFnNumericData::kChar:
+    case MFnNumericData::kInt64:
+        if (number >= -2147483648.0 && number <= 2147483647.0)
+            return true;
+        problem = formatNumber(number) + " is outside the range of an integer";
+        return false;
+    default:
+        return true;
+    }
+}
+
 MFnData::Type dataTypeNamed(const std::string& name) {
     if (name == "string")
         return MFnData::kString;
@@ -135,9 +158,10 @@ bool readMesh(WordReader& in, std::shared_ptr<Data>& data) {
     if (!in.count(uvs))
         return false;
     MFloatArray u, v;
+    constexpr double largestFloat = std::numeric_limits<float>::max();
     for (unsigned int i = 0; i < uvs; ++i) {
         double a, b;
-        if (!in.number(a) || !in.number(b))
+        if (!in.number(a) || !in.number(b) || std::fabs(a) > largestFloat || std::fabs(b) > largestFloat)
             return false;
         u.append(static_cast<float>(a));
         v.append(static_cast<float>(b));
@@ -191,6 +215,7 @@ bool readCurve(WordReader& in, std::shared_ptr<Data>& data) {
     }
     if (!curve->isConsistent() || spans != static_cast<double>(cvs) - degree)
         return false;
+    curve->wrapPeriodicCVs();
     data = curve;
     return true;
 }
@@ -311,6 +336,8 @@ bool readValue(const Attribute* attribute, const std::string& typeName, WordRead
                 problem = "the attribute cannot hold the value";
                 return false;
             }
+            if (!fitsNumericType(leaf, number, problem))
+                return false;
             target->setNumeric(leaf->clamp(number));
         }
         return true;

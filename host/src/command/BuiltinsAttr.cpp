@@ -62,23 +62,9 @@ MStatus setAttr(const MArgDatabase& args, CommandResult&, UndoRecord& undo) {
                         "' is locked or connected and cannot be modified.");
     }
     if (words.empty() && args.isFlagSet("-s")) {
-        unsigned int size = 0;
-        args.getFlagArgument("-s", 0, size);
+        // As in Maya, the size is only a hint for what follows: no element is made.
         if (!path.key.isArrayPlug())
             return fail("setAttr: -size needs an array attribute: '" + name + "'.");
-        // The elements below the size that do not exist yet are made with their defaults.
-        Value* array = path.node->find(path.key, false);
-        for (unsigned int i = 0; i < size; ++i) {
-            if (array && array->element(i))
-                continue;
-            PlugKey element = path.key;
-            element.indices.back() = static_cast<int>(i);
-            MStatus status = edit::setValue(undo, plugFor(path.node, element), Value(path.key.attr, false));
-            if (!status)
-                return fail("setAttr: cannot add element " + std::to_string(i) + " of '" + name + "'.",
-                            status);
-            array = path.node->find(path.key, false);
-        }
     } else if (!words.empty()) {
         if (path.key.isArrayPlug() && !path.hasRange)
             return fail("setAttr: '" + name + "' is an array: give an element or a range of elements.");
@@ -123,6 +109,7 @@ MStatus getAttr(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     if (!resolvePlug(objectsOf(args)[0], path, problem))
         return fail(problem, MS::kInvalidParameter);
     MPlug plug = plugFor(path.node, path.key);
+    const std::string name = longName(path.node, path.key);
     if (args.isFlagSet("-l")) {
         result.append(plug.isLocked() ? 1.0 : 0.0);
         return MS::kSuccess;
@@ -134,22 +121,19 @@ MStatus getAttr(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
             result.append(path.key.isArrayPlug() ? static_cast<double>(plug.evaluateNumElements()) : 1.0);
         return MS::kSuccess;
     }
-    unsigned int first = path.hasRange ? path.first : 0, last = path.hasRange ? path.last : 0;
-    for (unsigned int i = first; i <= last; ++i) {
-        PlugKey key = path.key;
-        if (path.hasRange)
-            key.indices.back() = static_cast<int>(i);
-        if (!key.fullySpecified() && !key.isArrayPlug())
-            return fail("getAttr: '" + longName(path.node, key) +
-                        "' needs the indices of its array attributes.");
-        std::unique_ptr<Value> value = Scene::instance().getValue(plugFor(path.node, key));
-        // An element that does not exist reads as the attribute's default, as in Maya.
-        if (!value)
-            value = std::make_unique<Value>(key.attr, key.isArrayPlug());
-        if (!printValue(*value, result, problem))
-            return fail("getAttr: The value of '" + longName(path.node, key) +
-                        "' cannot be read: " + problem + ".");
-    }
+    if (!path.key.fullySpecified() && !path.key.isArrayPlug())
+        return fail("getAttr: '" + name + "' needs the indices of its array attributes.");
+    std::unique_ptr<Value> value = Scene::instance().getValue(plug);
+    if (!value)
+        return fail("getAttr: The value of '" + name + "' cannot be read.");
+    // A range reads the elements that exist in it, however wide it is.
+    if (path.hasRange)
+        value->elements.erase(
+            std::remove_if(value->elements.begin(), value->elements.end(),
+                           [&](const auto& e) { return e.first < path.first || e.first > path.last; }),
+            value->elements.end());
+    if (!printValue(*value, result, problem))
+        return fail("getAttr: The value of '" + name + "' cannot be read: " + problem + ".");
     return MS::kSuccess;
 }
 
@@ -214,6 +198,40 @@ MStatus disconnectAttr(const MArgDatabase& args, CommandResult& result, UndoReco
         return fail("There is no connection from '" + srcName + "' to '" + dstName + "' to disconnect.",
                     status);
     result.append("Disconnect " + srcName + " from " + dstName + ".");
+    return MS::kSuccess;
+}
+
+// --- removeMultiInstance ---
+
+MSyntax removeMultiInstanceSyntax() {
+    MSyntax syntax;
+    syntax.addFlag("-b", "-break", MSyntax::kBoolean);
+    syntax.setObjectType(MSyntax::kStringObjects, 1);
+    return syntax;
+}
+
+MStatus removeMultiInstance(const MArgDatabase& args, CommandResult&, UndoRecord& undo) {
+    bool breakConnections = false;
+    args.getFlagArgument("-b", 0, breakConnections);
+    for (const std::string& text : objectsOf(args)) {
+        std::string problem;
+        PlugPath path;
+        if (!resolvePlug(text, path, problem) || path.hasRange)
+            return fail(problem.empty() ? "No object matches name: " + text : problem, MS::kInvalidParameter);
+        const std::string name = longName(path.node, path.key);
+        if (!path.key.isElement())
+            return fail("removeMultiInstance: '" + name + "' is not an element of a multi attribute.",
+                        MS::kInvalidParameter);
+        if (plugFor(path.node, path.key).isLocked())
+            return fail("removeMultiInstance: '" + name + "' is locked and cannot be removed.");
+        MStatus status = edit::removeElement(undo, plugFor(path.node, path.key), breakConnections);
+        if (status == MS::kFailure && !breakConnections)
+            return fail("removeMultiInstance: '" + name +
+                            "' is connected: use -b true to break its connections and remove it.",
+                        status);
+        if (!status)
+            return fail("removeMultiInstance: cannot remove '" + name + "'.", status);
+    }
     return MS::kSuccess;
 }
 
@@ -319,6 +337,7 @@ void registerAttributeCommands() {
     registerBuiltin("connectAttr", connectSyntax, connectAttr);
     registerBuiltin("disconnectAttr", connectSyntax, disconnectAttr);
     registerBuiltin("aliasAttr", aliasSyntax, aliasAttr);
+    registerBuiltin("removeMultiInstance", removeMultiInstanceSyntax, removeMultiInstance);
     registerBuiltin("listConnections", listConnectionsSyntax, listConnections);
 }
 

@@ -106,9 +106,10 @@ MStatus file(const MArgDatabase& args, CommandResult& result, UndoRecord& undo) 
         return fail("file: A file name is needed.", MS::kInvalidParameter);
     MStatus status;
     if (args.isFlagSet("-s")) {
-        status = saveScene(path);
+        std::string problem;
+        status = saveScene(path, problem);
         if (!status)
-            return fail("file: Cannot save '" + path + "'.", status);
+            return fail("file: Cannot save '" + path + "': " + problem + ".", status);
     } else if (args.isFlagSet("-o")) {
         status = openScene(path, undo);
         if (!status)

@@ -1,6 +1,7 @@
 // move, rotate, scale, xform, pointPosition.
 #include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
+#include "command/Components.h"
 #include "command/Names.h"
 #include "command/Values.h"
 #include "dag/Dag.h"
@@ -61,11 +62,18 @@ bool channelFree(Node* transform, const char* channel) {
     return true;
 }
 
+bool isFinite(const MVector& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 MStatus setChannel(UndoRecord& undo, Node* transform, Trs which, const MVector& value) {
     const char* channel = which == Trs::Translate ? "translate" : which == Trs::Rotate ? "rotate" : "scale";
     if (!channelFree(transform, channel))
         return fail("The attribute '" + transform->name + "." + channel +
                     "' is locked or connected and cannot be modified.");
+    if (!isFinite(value))
+        return fail("The value of '" + transform->name + "." + channel + "' would not be a finite number.",
+                    MS::kInvalidParameter);
     return setTransformValue(undo, transform, which, value);
 }
 
@@ -109,11 +117,15 @@ MStatus movePoints(UndoRecord& undo, const MSelectionList::Item& item, const MVe
     MStatus status = getShapePoints(shape, points, space);
     if (!status)
         return fail("move: cannot read the points of '" + shape->name + "'.", status);
+    const unsigned int components = componentCount(shape);
     for (unsigned int index : item.indices) {
-        if (index >= points.length())
+        if (index >= components)
             return fail("move: '" + item.text() + "' does not exist.", MS::kInvalidParameter);
         MPoint& p = points[index];
         p = relative ? p + value : MPoint(value.x, value.y, value.z);
+        if (!isFinite(p))
+            return fail("move: '" + item.text() + "' would not be at a finite position.",
+                        MS::kInvalidParameter);
     }
     status = setShapePoints(undo, shape, points, space);
     if (!status)

@@ -13,7 +13,7 @@ Node* componentShape(Node* node, const std::string& kind) {
 
 unsigned int componentCount(Node* shape) {
     GeometryData* geometry = shapeGeometry(shape);
-    return geometry ? geometry->points.length() : 0;
+    return geometry ? geometry->distinctPointCount() : 0;
 }
 
 } // namespace khost

@@ -158,17 +158,7 @@ MStatus MDGModifier::removeMultiInstance(const MPlug& plug, bool breakConnection
     if (plug.isNull() || !plug.isElement())
         return MS::kInvalidParameter;
     fQueue.push_back([plug, breakConnections](UndoRecord& record) {
-        Node* node = khost::nodeOf(plug.node());
-        if (!node)
-            return MStatus(MS::kInvalidParameter);
-        if (!breakConnections) {
-            khost::PlugKey key = khost::keyFor(plug);
-            for (const khost::Connection& c : Scene::instance().connectionsOf(node))
-                if ((c.dst.node == node && c.dst.key.within(key)) ||
-                    (c.src.node == node && c.src.key.within(key)))
-                    return MStatus(MS::kFailure);
-        }
-        return khost::edit::removeElement(record, plug);
+        return khost::edit::removeElement(record, plug, breakConnections);
     });
     return MS::kSuccess;
 }

@@ -80,8 +80,9 @@ std::vector<PyToken> tokenizePython(const std::string& code) {
                 ++i;
             push(PyToken::Name, code.substr(start, i - start));
         } else if (std::string("()[],=.;-+").find(c) != std::string::npos) {
-            if (c == '(' || c == '[')
-                ++depth;
+            // Python's own parser stops at 200 levels; so does this one, before values recurse.
+            if ((c == '(' || c == '[') && ++depth > 200)
+                throw PyError{"SyntaxError: too many nested parentheses (line " + std::to_string(line) + ")"};
             if ((c == ')' || c == ']') && depth > 0)
                 --depth;
             push(c == ';' ? PyToken::Newline : PyToken::Punct, std::string(1, c));

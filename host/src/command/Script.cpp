@@ -16,12 +16,17 @@ namespace khost {
 
 namespace {
 
-size_t errorCount() {
-    size_t n = 0;
-    for (const Message& m : Messages::instance().captured())
-        n += m.kind == Message::Error ? 1 : 0;
-    return n;
-}
+// Commands run commands (python, file -open, executeCommand). A scene file that opens itself must
+// end with an error, not with the stack exhausted.
+constexpr int kMaxCommandDepth = 64;
+int gCommandDepth = 0;
+
+struct CommandDepth {
+    CommandDepth() { ++gCommandDepth; }
+    ~CommandDepth() { --gCommandDepth; }
+    CommandDepth(const CommandDepth&) = delete;
+    CommandDepth& operator=(const CommandDepth&) = delete;
+};
 
 MArgList argListOf(const Statement& statement) {
     MArgList args;
@@ -66,11 +71,13 @@ MStatus runPlugin(const CommandEntry& entry, const MArgList& args, CommandResult
         }
     }
     MStatus status;
+    const unsigned long generation = UndoQueue::instance().generation();
     {
         ResultScope scope(result);
         status = command->doIt(args);
     }
-    if (status && command->isUndoable()) {
+    // A command that replaced the scene (it ran file -new) cannot be undone into the new one.
+    if (status && command->isUndoable() && generation == UndoQueue::instance().generation()) {
         UndoRecord undo;
         undo.add([command]() { command->undoIt(); }, [command]() { command->redoIt(); });
         UndoQueue::instance().record(entry.name, std::move(undo), toQueue);
@@ -87,12 +94,19 @@ MStatus runCommand(const std::string& name, const MArgList& args, CommandResult&
         MGlobal::displayError(MString(("Cannot find procedure \"" + name + "\".").c_str()));
         return MS::kNotFound;
     }
+    if (gCommandDepth >= kMaxCommandDepth) {
+        MGlobal::displayError(MString(("Commands are nested more than " + std::to_string(kMaxCommandDepth) +
+                                       " levels deep: \"" + name + "\" is not run.")
+                                          .c_str()));
+        return MS::kFailure;
+    }
+    const CommandDepth depth;
     // The entry is copied: a command may unregister itself (unloadPlugin) while it runs.
     CommandEntry entry = *found;
-    size_t errorsBefore = errorCount();
+    size_t errorsBefore = Messages::instance().errorsShown();
     MStatus status =
         entry.builtin ? runBuiltin(entry, args, result, toQueue) : runPlugin(entry, args, result, toQueue);
-    if (!status && errorCount() == errorsBefore)
+    if (!status && Messages::instance().errorsShown() == errorsBefore)
         MGlobal::displayError(status.errorString());
     return status;
 }

@@ -43,6 +43,14 @@ std::string where(int line, int column) {
 
 bool tokenize(const std::string& text, std::vector<Token>& tokens, SyntaxError& error) {
     tokens.clear();
+    // A NUL cannot be part of any word or string: a binary file fed as a script stops here.
+    if (text.find('\0') != std::string::npos) {
+        Scanner at(text);
+        while (!at.done() && at.peek(0) != '\0')
+            at.get();
+        error.message = where(at.line(), at.column()) + "Invalid NUL character.";
+        return false;
+    }
     Scanner in(text);
     while (true) {
         while (!in.done() && std::isspace(static_cast<unsigned char>(in.peek())))

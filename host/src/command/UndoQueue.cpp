@@ -45,6 +45,9 @@ MStatus UndoQueue::redo(std::string* name) {
 void UndoQueue::flush() {
     fDone.clear();
     fUndone.clear();
+    for (UndoRecord* open : fCaptures)
+        open->clear();
+    ++fGeneration;
 }
 
 UndoQueue::Capture::Capture(UndoRecord& into) {

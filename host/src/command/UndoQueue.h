@@ -18,7 +18,11 @@ public:
     void record(const std::string& name, UndoRecord&& record, bool toQueue = true);
     MStatus undo(std::string* name = nullptr);
     MStatus redo(std::string* name = nullptr);
+    // Forgets everything that could be undone or redone, and what the commands still running have
+    // recorded so far: it all belongs to a scene that is gone (file -new, file -open, unloadPlugin).
     void flush();
+    // Changes at every flush, so that a command can tell that the scene it started in was replaced.
+    unsigned long generation() const { return fGeneration; }
     size_t undoCount() const { return fDone.size(); }
     size_t redoCount() const { return fUndone.size(); }
 
@@ -39,6 +43,7 @@ private:
     std::vector<Entry> fDone;
     std::vector<Entry> fUndone;
     std::vector<UndoRecord*> fCaptures;
+    unsigned long fGeneration = 0;
 };
 
 } // namespace khost

@@ -95,6 +95,8 @@ bool parseInteger(const std::string& text, long long& value) {
 std::string formatNumber(double value) {
     if (value == 0.0)
         return "0"; // also for -0, which MEL prints as 0
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
     char buffer[40];
     int precision = 1;
     for (; precision < 17; ++precision) {

@@ -11,6 +11,8 @@ Messages& Messages::instance() {
 
 void Messages::add(Message::Kind kind, const std::string& text) {
     fCaptured.push_back({kind, text});
+    if (kind == Message::Error)
+        ++fErrorsShown;
     if (!fOut)
         return;
     switch (kind) {

@@ -18,6 +18,9 @@ public:
     void add(Message::Kind kind, const std::string& text);
     const std::vector<Message>& captured() const { return fCaptured; }
     void clear() { fCaptured.clear(); }
+    // Errors shown since the host started; unlike the capture, never cleared, so that a caller can
+    // tell whether a call showed one by comparing two readings.
+    size_t errorsShown() const { return fErrorsShown; }
     // Number of captured messages of a kind with exactly this text.
     size_t count(Message::Kind kind, const std::string& text) const;
     // Prints a command result as "// Result: text //".
@@ -27,6 +30,7 @@ public:
 
 private:
     std::vector<Message> fCaptured;
+    size_t fErrorsShown = 0;
     std::ostream* fOut = nullptr;
 };
 

@@ -22,6 +22,9 @@ public:
     bool hasFn(MFn::Type type) const override { return Object::hasFn(type) || type == MFn::kData; }
     // A deep copy: data travelling along a connection or copied into an output never aliases its source.
     virtual std::shared_ptr<Data> clone() const = 0;
+    // False when a number in the payload is infinite or NaN: such data is refused wherever it would
+    // enter the scene, since nothing can compute with it or write it to a file.
+    virtual bool finite() const { return true; }
 };
 
 template <class T> T* objectAs(const MObject& object) {

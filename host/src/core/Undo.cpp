@@ -100,57 +100,83 @@ MStatus disconnect(UndoRecord& record, const MPlug& src, const MPlug& dst) {
     return status;
 }
 
+// A stored value as it was before an edit, or the element an edit is about to create.
+struct Snapshot {
+    PlugRef ref;
+    std::shared_ptr<Value> previous;
+    PlugKey created; // the outermost element on the way that did not exist
+};
+
+Snapshot snapshotOf(Node* node, const PlugKey& key) {
+    Snapshot snapshot{{std::static_pointer_cast<Node>(node->shared_from_this()), key}, nullptr, PlugKey{}};
+    if (Value* before = node->find(key, false)) {
+        snapshot.previous.reset(before->clone().release());
+        return snapshot;
+    }
+    for (PlugKey probe = key; probe.attr && !node->find(probe, false); probe = probe.parentKey())
+        if (probe.isElement())
+            snapshot.created = probe;
+    return snapshot;
+}
+
+void restore(const Snapshot& snapshot) {
+    const PlugRef& ref = snapshot.ref;
+    if (snapshot.previous) {
+        if (Value* v = ref.node->find(ref.key, true))
+            v->assign(*snapshot.previous);
+        scene().dirtyFrom(ref.node.get(), ref.key);
+    } else if (snapshot.created.attr) {
+        scene().removeElement(plugFor(ref.node.get(), snapshot.created));
+    }
+}
+
 MStatus setValue(UndoRecord& record, const MPlug& plug, const Value& value) {
     PlugRef ref = refOf(plug);
     if (!ref.node)
         return MS::kInvalidParameter;
-    Value* before = ref.node->find(ref.key, false);
-    std::shared_ptr<Value> previous = before ? std::shared_ptr<Value>(before->clone()) : nullptr;
-    // The element (or elements on the way) that did not exist before is removed on undo.
-    PlugKey created;
-    if (!before) {
-        PlugKey probe = ref.key;
-        while (probe.attr && !ref.node->find(probe, false)) {
-            if (probe.isElement())
-                created = probe;
-            probe = probe.parentKey();
-        }
+    // This value and every value stored while it is (by a node handling an internal attribute) are
+    // put back on undo, last first. Redo stores the value again, and the node does its part again.
+    auto snapshots = std::make_shared<std::vector<Snapshot>>();
+    MStatus status;
+    {
+        auto outer = std::move(scene().beforeStore);
+        scene().beforeStore = [&snapshots](Node* node, const PlugKey& key) {
+            snapshots->push_back(snapshotOf(node, key));
+        };
+        status = scene().setValue(plug, value);
+        scene().beforeStore = std::move(outer);
     }
-    MStatus status = scene().setValue(plug, value);
-    if (!status)
+    if (snapshots->empty())
         return status;
     std::shared_ptr<Value> next(value.clone());
     record.add(
-        [ref, previous, created]() {
-            if (previous) {
-                if (Value* v = ref.node->find(ref.key, true))
-                    v->assign(*previous);
-                scene().dirtyFrom(ref.node.get(), ref.key);
-            } else if (created.attr) {
-                scene().removeElement(plugFor(ref.node.get(), created));
-            }
+        [snapshots]() {
+            for (auto it = snapshots->rbegin(); it != snapshots->rend(); ++it)
+                restore(*it);
         },
         [ref, next]() { scene().setValue(ref.plug(), *next); });
     return status;
 }
 
-MStatus removeElement(UndoRecord& record, const MPlug& element) {
+MStatus removeElement(UndoRecord& record, const MPlug& element, bool breakConnections) {
     PlugRef ref = refOf(element);
     if (!ref.node || !ref.key.isElement())
         return MS::kInvalidParameter;
     Value* before = ref.node->find(ref.key, false);
     if (!before)
-        return MS::kInvalidParameter;
-    // Break the connections into and out of the element and everything below it.
-    for (const Connection& c : scene().connectionsOf(ref.node.get())) {
-        bool touches = (c.dst.node == ref.node.get() && c.dst.key.within(ref.key)) ||
-                       (c.src.node == ref.node.get() && c.src.key.within(ref.key));
-        if (touches) {
-            MStatus status =
-                disconnect(record, plugFor(c.src.node, c.src.key), plugFor(c.dst.node, c.dst.key));
-            if (!status)
-                return status;
-        }
+        return MS::kSuccess;
+    // The connections into and out of the element and everything below it.
+    std::vector<Connection> touching;
+    for (const Connection& c : scene().connectionsOf(ref.node.get()))
+        if ((c.dst.node == ref.node.get() && c.dst.key.within(ref.key)) ||
+            (c.src.node == ref.node.get() && c.src.key.within(ref.key)))
+            touching.push_back(c);
+    if (!touching.empty() && !breakConnections)
+        return MS::kFailure;
+    for (const Connection& c : touching) {
+        MStatus status = disconnect(record, plugFor(c.src.node, c.src.key), plugFor(c.dst.node, c.dst.key));
+        if (!status)
+            return status;
     }
     before = ref.node->find(ref.key, false);
     std::shared_ptr<Value> previous(before->clone());

@@ -17,6 +17,8 @@ public:
     // Replays every recorded step, first first.
     void redo();
     bool empty() const { return fSteps.empty(); }
+    // Forgets every step without running it.
+    void clear() { fSteps.clear(); }
     void append(UndoRecord&& other);
 
 private:
@@ -36,8 +38,10 @@ MStatus connect(UndoRecord& record, const MPlug& src, const MPlug& dst);
 MStatus disconnect(UndoRecord& record, const MPlug& src, const MPlug& dst);
 // Stores a value; undo restores the previous value, or removes the element when it did not exist.
 MStatus setValue(UndoRecord& record, const MPlug& plug, const Value& value);
-// Removes an array element with its connections; undo restores both.
-MStatus removeElement(UndoRecord& record, const MPlug& element);
+// Removes an array element; undo restores it. Connections into or out of the element (or below it)
+// are broken first when breakConnections, else they make the removal fail with kFailure. An element
+// that does not exist is left alone with success, as Maya does.
+MStatus removeElement(UndoRecord& record, const MPlug& element, bool breakConnections);
 MStatus rename(UndoRecord& record, Node* node, const std::string& wanted, std::string* given = nullptr);
 MStatus setLocked(UndoRecord& record, const MPlug& plug, bool locked);
 // Gives a plug an alias (replacing an alias the plug had); an empty alias removes it.

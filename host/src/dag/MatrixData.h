@@ -1,6 +1,6 @@
 #pragma once
 // A matrix value, as carried by matrix attributes (a transform's matrix and worldMatrix).
-#include "core/Object.h"
+#include "dg/DataTypes.h"
 #include <maya/MMatrix.h>
 
 namespace khost {
@@ -9,6 +9,7 @@ class MatrixData : public Data {
 public:
     MFn::Type apiType() const override { return MFn::kMatrixData; }
     std::shared_ptr<Data> clone() const override { return std::make_shared<MatrixData>(*this); }
+    bool finite() const override { return allFinite(matrix); }
     MMatrix matrix;
 };
 

@@ -201,6 +201,8 @@ MStatus setShapePoints(UndoRecord& record, Node* shape, const MPointArray& point
         for (MPoint& p : edited->points)
             p *= toObject;
     }
+    if (auto* curve = dynamic_cast<NurbsCurveData*>(edited.get()))
+        curve->wrapPeriodicCVs();
     Value value(input, false);
     value.data = MObject(edited);
     return edit::setValue(record, plugFor(shape, key), value);

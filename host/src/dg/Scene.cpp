@@ -292,9 +292,14 @@ MStatus Scene::setValue(const MPlug& plug, const Value& value) {
     PlugKey key = keyFor(plug);
     if (!node || !key.attr || !node->cls->has(key.attr) || (!key.fullySpecified() && !key.isArrayPlug()))
         return MS::kInvalidParameter;
+    // Infinities and NaNs would spread through every evaluation and could not be saved.
+    if (!value.finite())
+        return MS::kInvalidParameter;
     for (const PlugKey& locked : node->locked)
         if (key.within(locked))
             return MS::kFailure;
+    if (beforeStore)
+        beforeStore(node, key);
     if (key.attr->internal && node->user) {
         auto temp = value.clone();
         MDataHandle handle(temp.get());
@@ -335,12 +340,14 @@ std::unique_ptr<Value> Scene::getValue(const MPlug& plug, MStatus* status) {
             return temp;
     }
     Value* value = evaluate(node, key);
-    if (!value) {
-        if (status)
-            *status = MS::kInvalidParameter;
-        return nullptr;
-    }
-    return value->clone();
+    if (value)
+        return value->clone();
+    // An element that does not exist (or one below it) reads as the attribute's default, as in Maya.
+    if (key.fullySpecified() || key.isArrayPlug())
+        return std::make_unique<Value>(key.attr, key.isArrayPlug());
+    if (status)
+        *status = MS::kInvalidParameter;
+    return nullptr;
 }
 
 MStatus Scene::removeElement(const MPlug& element) {

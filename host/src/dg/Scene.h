@@ -50,7 +50,8 @@ public:
     Value* evaluate(Node* node, const PlugKey& key);
     // Stores a value at a plug (through setInternalValue for internal attributes) and dirties dependents.
     MStatus setValue(const MPlug& plug, const Value& value);
-    // Reads a plug's value, through getInternalValue for internal attributes; null when absent.
+    // Reads a plug's value, through getInternalValue for internal attributes. A missing element reads
+    // as the attribute's default; null only for a plug that names no value (missing indices).
     std::unique_ptr<Value> getValue(const MPlug& plug, MStatus* status = nullptr);
     MStatus removeElement(const MPlug& element);
     void dirtyFrom(Node* node, const PlugKey& key);
@@ -58,6 +59,9 @@ public:
 
     // Hooks other parts of the host add to: reacting to DAG parent changes (world matrices).
     std::vector<std::function<void(Node*)>> onTransformChanged;
+    // While set, told of every value setValue is about to store, so that an undoable edit can also
+    // put back what a node's setInternalValue stores on its behalf (painting writes weights).
+    std::function<void(Node*, const PlugKey&)> beforeStore;
 
 private:
     void propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, PlugKey>>& visited,

@@ -1,8 +1,21 @@
 #include "dg/Value.h"
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace khost {
+
+namespace {
+// Beyond the float range a value becomes an infinity explicitly, not through an overflowing cast.
+float narrowToFloat(double value) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    if (value > largest)
+        return std::numeric_limits<float>::infinity();
+    if (value < -largest)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+} // namespace
 
 Value::Value(const Attribute* attribute, bool arrayContainer) : attr(attribute), isArray(arrayContainer) {
     if (isArray)
@@ -53,19 +66,34 @@ void Value::setNumeric(double value) {
         value = std::isfinite(value) ? std::trunc(std::clamp(value, -2147483648.0, 2147483647.0)) : 0.0;
         break;
     case MFnNumericData::kFloat:
-        value = static_cast<float>(value);
+        value = narrowToFloat(value);
         break;
     default:
         break;
     }
     d = value;
-    f = static_cast<float>(value);
+    f = narrowToFloat(value);
     i = std::isfinite(value) ? static_cast<int>(std::clamp(value, -2147483648.0, 2147483647.0)) : 0;
     b = value != 0.0;
 }
 
 void Value::syncNumeric() const {
     const_cast<Value*>(this)->setNumeric(numeric());
+}
+
+bool Value::finite() const {
+    if (!isArray && (attr->kind == AttrKind::Numeric || attr->kind == AttrKind::Generic) &&
+        !std::isfinite(numeric()))
+        return false;
+    if (auto* payload = dynamic_cast<const Data*>(data.impl().get()); payload && !payload->finite())
+        return false;
+    for (const auto& e : elements)
+        if (!e.second->finite())
+            return false;
+    for (const auto& c : children)
+        if (!c->finite())
+            return false;
+    return true;
 }
 
 Value* Value::child(const Attribute* attribute) const {
@@ -122,8 +150,14 @@ void Value::assign(const Value& other) {
     if (auto* source = dynamic_cast<Data*>(other.data.impl().get()))
         data = MObject(source->clone());
     elements.clear();
-    for (const auto& e : other.elements)
-        elements.emplace_back(e.first, e.second->clone());
+    // Elements take this array's attribute, not the source's: a value copied from another plug (a
+    // proxy such as paintTargetWeights) must stay what this attribute is, storable or not.
+    elements.reserve(other.elements.size());
+    for (const auto& e : other.elements) {
+        auto element = std::make_unique<Value>(attr, false);
+        element->assign(*e.second);
+        elements.emplace_back(e.first, std::move(element));
+    }
     if (!other.children.empty() || !children.empty()) {
         for (const auto& c : children)
             if (Value* source = other.child(c->attr))

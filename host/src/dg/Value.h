@@ -31,6 +31,9 @@ struct Value {
     void setNumeric(double value);
     // Refreshes the mirrored numeric fields from the authoritative one.
     void syncNumeric() const;
+    // False when a number anywhere in the value (its own, its data's, its elements' or children's)
+    // is infinite or NaN.
+    bool finite() const;
 
     Value* child(const Attribute* attribute) const;
     Value* element(unsigned logicalIndex) const;
@@ -39,7 +42,8 @@ struct Value {
     int positionOf(unsigned logicalIndex) const;
 
     std::unique_ptr<Value> clone() const;
-    // Replaces this value's contents with a deep copy of other's (same attribute kind).
+    // Replaces this value's contents with a deep copy of other's (same attribute kind), keeping this
+    // value's attribute throughout.
     void assign(const Value& other);
     void setDirtyTree(bool dirtyState);
     bool anyDirty() const;

@@ -1,5 +1,6 @@
 #include "geometry/GeometryAccess.h"
 #include "dag/Dag.h"
+#include "dg/DataTypes.h"
 
 namespace khost {
 
@@ -49,12 +50,17 @@ MStatus GeometryAccess::setPoints(const MPointArray& points, MSpace::Space space
     }
     if (!fData || fData->points.length() != points.length())
         return MS::kInvalidParameter;
-    fData->points = points;
+    MPointArray local = points;
     if (space == MSpace::kWorld) {
         MMatrix toObject = fData->matrix.inverse();
-        for (MPoint& p : fData->points)
+        for (MPoint& p : local)
             p *= toObject;
     }
+    if (!allFinite(local))
+        return MS::kInvalidParameter;
+    fData->points = local;
+    if (auto* curve = dynamic_cast<NurbsCurveData*>(fData.get()))
+        curve->wrapPeriodicCVs();
     return MS::kSuccess;
 }
 

@@ -22,7 +22,8 @@ public:
     // Local to world: the matrix the data carries, or the shape's world matrix.
     MMatrix matrix() const;
     MStatus getPoints(MPointArray& points, MSpace::Space space) const;
-    // Replaces every point; the count must match.
+    // Replaces every point; the count must match. A periodic curve's repeated CVs follow the ones
+    // they repeat, whatever was given for them.
     MStatus setPoints(const MPointArray& points, MSpace::Space space);
     // Tells whatever depends on a shape that its geometry changed.
     MStatus touch();

@@ -1,4 +1,6 @@
 #include "geometry/GeometryData.h"
+#include "dg/DataTypes.h"
+#include <cmath>
 
 namespace khost {
 
@@ -43,6 +45,35 @@ bool MeshData::setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArra
 int MeshData::faceOffset(int face) const {
     const std::vector<int>& offsets = fTopology->offsets;
     return face >= 0 && face < static_cast<int>(offsets.size()) ? offsets[static_cast<size_t>(face)] : -1;
+}
+
+bool GeometryData::finite() const {
+    return allFinite(points) && allFinite(matrix);
+}
+
+bool MeshData::finite() const {
+    for (const MFloatArray* coordinates : {&u(), &v()})
+        for (float value : *coordinates)
+            if (!std::isfinite(value))
+                return false;
+    return GeometryData::finite();
+}
+
+bool NurbsCurveData::finite() const {
+    return allFinite(knots) && GeometryData::finite();
+}
+
+unsigned int NurbsCurveData::distinctPointCount() const {
+    const unsigned int total = points.length();
+    if (form != MFnNurbsCurve::kPeriodic || degree < 1 || total <= static_cast<unsigned int>(degree))
+        return total;
+    return total - static_cast<unsigned int>(degree);
+}
+
+void NurbsCurveData::wrapPeriodicCVs() {
+    const unsigned int distinct = distinctPointCount();
+    for (unsigned int i = distinct; i < points.length(); ++i)
+        points[i] = points[i - distinct];
 }
 
 bool NurbsCurveData::isConsistent() const {

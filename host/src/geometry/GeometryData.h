@@ -16,6 +16,10 @@ namespace khost {
 class GeometryData : public Data {
 public:
     bool hasFn(MFn::Type type) const override { return Data::hasFn(type) || type == MFn::kGeometryData; }
+    bool finite() const override;
+    // The points that can be edited on their own (Maya's vtx[] or cv[] components): all of them but
+    // the CVs a periodic curve repeats.
+    virtual unsigned int distinctPointCount() const { return points.length(); }
     // The geometry's points in object space: mesh vertices or curve CVs, in index order.
     MPointArray points;
     MMatrix matrix;
@@ -26,6 +30,7 @@ public:
     MFn::Type apiType() const override { return MFn::kMeshData; }
     bool hasFn(MFn::Type type) const override { return GeometryData::hasFn(type) || type == MFn::kMesh; }
     std::shared_ptr<Data> clone() const override { return std::make_shared<MeshData>(*this); }
+    bool finite() const override;
 
     // Replaces the polygons; fails (leaving the mesh as it was) when counts and connects disagree or
     // name a vertex that does not exist.
@@ -65,6 +70,10 @@ public:
         return GeometryData::hasFn(type) || type == MFn::kNurbsCurve;
     }
     std::shared_ptr<Data> clone() const override { return std::make_shared<NurbsCurveData>(*this); }
+    bool finite() const override;
+    unsigned int distinctPointCount() const override;
+    // A periodic curve repeats its first `degree` CVs at the end: copies them there after an edit.
+    void wrapPeriodicCVs();
 
     // True when the knot count follows Maya's convention (numCVs + degree - 1), the knots do not
     // decrease and there are enough CVs for the degree.

@@ -14,17 +14,6 @@ std::unique_ptr<GeometryAccess> accessTo(const MObject& object, MStatus* status)
     return access;
 }
 
-// A periodic curve repeats its first `degree` CVs at the end; only the distinct ones are iterated
-// (as Maya's cv[] components), and writes keep the repeated ones in step.
-unsigned distinctCount(const khost::GeometryData* geometry) {
-    const auto* curve = dynamic_cast<const khost::NurbsCurveData*>(geometry);
-    unsigned total = geometry->points.length();
-    if (curve && curve->form == MFnNurbsCurve::kPeriodic && curve->degree > 0 &&
-        total > static_cast<unsigned>(curve->degree))
-        return total - static_cast<unsigned>(curve->degree);
-    return total;
-}
-
 MStatus report(MStatus* status, bool ok) {
     MStatus result = ok ? MS::kSuccess : MS::kFailure;
     if (status)
@@ -45,7 +34,7 @@ MItGeometry::~MItGeometry() = default;
 int MItGeometry::count(MStatus* ReturnStatus) const {
     const khost::GeometryData* geometry = fAccess->read();
     report(ReturnStatus, geometry != nullptr);
-    return geometry ? static_cast<int>(distinctCount(geometry)) : 0;
+    return geometry ? static_cast<int>(geometry->distinctPointCount()) : 0;
 }
 
 int MItGeometry::exactCount(MStatus* ReturnStatus) {
@@ -75,7 +64,8 @@ int MItGeometry::index(MStatus* ReturnStatus) const {
 
 MPoint MItGeometry::position(MSpace::Space space, MStatus* ReturnStatus) const {
     const khost::GeometryData* geometry = fAccess->read();
-    if (report(ReturnStatus, geometry && fIndex < static_cast<int>(distinctCount(geometry))) != MS::kSuccess)
+    if (report(ReturnStatus, geometry && fIndex < static_cast<int>(geometry->distinctPointCount())) !=
+        MS::kSuccess)
         return MPoint();
     MPoint p = geometry->points[static_cast<unsigned>(fIndex)];
     return space == MSpace::kWorld ? p * fAccess->matrix() : p;
@@ -86,10 +76,8 @@ MStatus MItGeometry::setPosition(const MPoint& point, MSpace::Space space) {
     if (fReadOnly || isDone() || !fAccess->getPoints(points, MSpace::kObject))
         return MS::kFailure;
     // Only this point moves: the others are written back exactly as they were.
-    const MPoint local = space == MSpace::kWorld ? point * fAccess->matrix().inverse() : point;
-    const unsigned distinct = distinctCount(fAccess->read());
-    for (unsigned i = static_cast<unsigned>(fIndex); i < points.length(); i += distinct)
-        points[i] = local;
+    points[static_cast<unsigned>(fIndex)] =
+        space == MSpace::kWorld ? point * fAccess->matrix().inverse() : point;
     return fAccess->setPoints(points, MSpace::kObject);
 }
 
@@ -104,9 +92,8 @@ MStatus MItGeometry::setAllPositions(const MPointArray& points, MSpace::Space sp
     const khost::GeometryData* geometry = fAccess->read();
     if (fReadOnly || !geometry || static_cast<int>(points.length()) != count())
         return MS::kFailure;
+    // The CVs a periodic curve repeats are filled in by setPoints.
     MPointArray full(points);
-    const unsigned total = geometry->points.length();
-    for (unsigned i = points.length(); i < total; ++i)
-        full.append(points[i - points.length()]);
+    full.setLength(geometry->points.length());
     return fAccess->setPoints(full, space);
 }

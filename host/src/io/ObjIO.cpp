@@ -2,7 +2,9 @@
 #include "command/Values.h"
 #include "dag/Dag.h"
 #include <cctype>
+#include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <tiny_obj_loader.h>
 
@@ -105,8 +107,12 @@ MStatus importObj(UndoRecord& record, const std::string& path, std::vector<std::
                 problem = "a face of '" + shape.name + "' names a vertex that does not exist";
                 return MS::kFailure;
             }
-            mesh->points.append(
-                MPoint(attrib.vertices[at], attrib.vertices[at + 1], attrib.vertices[at + 2]));
+            const MPoint point(attrib.vertices[at], attrib.vertices[at + 1], attrib.vertices[at + 2]);
+            if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
+                problem = "'" + path + "' has a vertex that is not at a finite position";
+                return MS::kFailure;
+            }
+            mesh->points.append(point);
             entry.second = next++;
         }
         MIntArray counts, connects, uvIds;
@@ -127,8 +133,14 @@ MStatus importObj(UndoRecord& record, const std::string& path, std::vector<std::
                     problem = "a face of '" + shape.name + "' names a UV that does not exist";
                     return MS::kFailure;
                 }
-                u.append(static_cast<float>(attrib.texcoords[at]));
-                v.append(static_cast<float>(attrib.texcoords[at + 1]));
+                const double uv[2] = {attrib.texcoords[at], attrib.texcoords[at + 1]};
+                for (double coordinate : uv)
+                    if (!(std::fabs(coordinate) <= std::numeric_limits<float>::max())) {
+                        problem = "'" + path + "' has a UV beyond the range of a float";
+                        return MS::kFailure;
+                    }
+                u.append(static_cast<float>(uv[0]));
+                v.append(static_cast<float>(uv[1]));
                 entry.second = next++;
             }
             for (const tinyobj::index_t& index : faces.indices)

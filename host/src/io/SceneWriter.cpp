@@ -60,6 +60,11 @@ public:
         }
         if (!inElement && atDefault(*stored))
             return;
+        if (!stored->finite()) {
+            if (fProblem.empty())
+                fProblem = "'" + plugText(node, key) + "' holds a number that is not finite";
+            return;
+        }
         std::string words;
         if (writeValue(*stored, words))
             fOut << "setAttr " << quoted(plugText(node, key)) << " " << words << ";\n";
@@ -80,13 +85,16 @@ public:
                 values(n, *v, PlugKey{root, std::vector<int>(root->arrayDepth(), -1)}, false);
     }
 
+    const std::string& problem() const { return fProblem; }
+
 private:
     std::ostream& fOut;
+    std::string fProblem;
 };
 
 } // namespace
 
-std::string writeScene() {
+MStatus writeScene(std::string& text, std::string& problem) {
     std::ostringstream out;
     out << "// kivo scene\n";
     const auto& nodes = Scene::instance().nodes();
@@ -115,16 +123,30 @@ std::string writeScene() {
         for (const std::string& line : *lines)
             out << line;
     }
-    return out.str();
+    problem = writer.problem();
+    if (!problem.empty())
+        return MS::kFailure;
+    text = out.str();
+    return MS::kSuccess;
 }
 
-MStatus saveScene(const std::string& path) {
+MStatus saveScene(const std::string& path, std::string& problem) {
+    std::string text;
+    MStatus status = writeScene(text, problem);
+    if (!status)
+        return status;
     std::ofstream file(path, std::ios::binary);
-    if (!file)
+    if (!file) {
+        problem = "the file cannot be written";
         return MS::kFailure;
-    file << writeScene();
+    }
+    file << text;
     file.close();
-    return file ? MS::kSuccess : MS::kFailure;
+    if (!file) {
+        problem = "the file cannot be written";
+        return MS::kFailure;
+    }
+    return MS::kSuccess;
 }
 
 } // namespace khost
