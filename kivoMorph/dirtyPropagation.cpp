@@ -2,7 +2,8 @@
 // the input points) is read at every evaluation; editing a cached target's geometry alone is
 // deliberately not followed until that target is rebound. While a scene file is read the node
 // is new and its caches are empty anyway: the file's values must not queue re-encodings, so
-// that a reopened scene deforms from its stored arrays.
+// that a reopened scene deforms from its stored arrays; only a target rebind the file still
+// requests is queued, since it was asked for and not yet carried out when the scene was saved.
 
 #include "kivoMorph/kivoMorph.h"
 #include "kivoMorph/report.h"
@@ -19,27 +20,33 @@ bool isTargetEncodingSetting(const MObject& attribute) {
 
 } // namespace
 
+MStatus KivoMorph::queueTargetEncoding(const MPlug& setting) {
+    MStatus status;
+    const MPlug targetPlug = setting.parent(&status);
+    KIVO_MORPH_CHECK(status, "");
+    const unsigned int target = targetPlug.logicalIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
+    const MPlug groupArray = targetPlug.array(&status);
+    KIVO_MORPH_CHECK(status, "");
+    const MPlug geometryPlug = groupArray.parent(&status);
+    KIVO_MORPH_CHECK(status, "");
+    const unsigned int geometry = geometryPlug.logicalIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
+    fDirtyTargets[geometry].insert(target);
+    fPartialCacheDirty = true;
+    fTargetCache.erase(cacheKey(geometry, target));
+    return MS::kSuccess;
+}
+
 MStatus KivoMorph::setDependentsDirty(const MPlug& plug, MPlugArray& /*plugArray*/) {
-    if (MFileIO::isReadingFile()) {
-        return MS::kSuccess;
-    }
     const MObject attribute = plug.attribute();
+    if (MFileIO::isReadingFile()) {
+        return attribute == targetRebind && plug.asBool() ? queueTargetEncoding(plug) : MStatus(MS::kSuccess);
+    }
     if (isTargetEncodingSetting(attribute)) {
-        MStatus status;
-        const MPlug targetPlug = plug.parent(&status);
-        KIVO_MORPH_CHECK(status, "");
-        const unsigned int target = targetPlug.logicalIndex(&status);
-        KIVO_MORPH_CHECK(status, "");
-        const MPlug groupArray = targetPlug.array(&status);
-        KIVO_MORPH_CHECK(status, "");
-        const MPlug geometryPlug = groupArray.parent(&status);
-        KIVO_MORPH_CHECK(status, "");
-        const unsigned int geometry = geometryPlug.logicalIndex(&status);
-        KIVO_MORPH_CHECK(status, "");
-        fDirtyTargets[geometry].insert(target);
-        fPartialCacheDirty = true;
-        fTargetCache.erase(cacheKey(geometry, target));
-    } else if (attribute == inputTargetSurface) {
+        return queueTargetEncoding(plug);
+    }
+    if (attribute == inputTargetSurface) {
         gpuDataChanged = true;
     } else if (attribute == inputSurfaceOrigin || attribute == origin) {
         fTargetCacheDirty = true;

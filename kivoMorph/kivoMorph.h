@@ -156,6 +156,7 @@ private:
     static MString itemPath(const ItemKey& item);
 
     // Evaluation steps (kivoMorphDeform.cpp, targetBlend.cpp).
+    // The weight of each element of the target array, by position.
     MStatus readTargetWeights(MDataBlock& block, MArrayDataHandle& targetArray,
                               std::vector<double>& weightValues);
     MStatus refreshWeightCaches(MDataBlock& block, MDataHandle& inputTargetElement, unsigned int multiIndex,
@@ -164,17 +165,23 @@ private:
     MStatus refreshTargetSettings(MArrayDataHandle& targetArray, GeometryCache& geometry);
     MStatus refreshTargetWeightCache(MDataHandle& targetElement, unsigned int target, unsigned int pointCount,
                                      bool countChanged, GeometryCache& geometry);
-    MStatus blendTarget(MDataHandle& targetElement, unsigned int target, float w, BlendContext& context);
+    // Blends the target element the array handle is at; re-encodes it first, setting reencoded, when
+    // its items are no longer those it was cached with.
+    MStatus blendTarget(MArrayDataHandle& targetArray, float w, BlendContext& context, bool& reencoded);
+    MStatus reencodeChangedItems(MArrayDataHandle& targetArray, unsigned int target, BlendContext& context,
+                                 const ItemCacheList*& cached, bool& reencoded);
     static MStatus readStoredItem(MDataHandle& itemHandle, TargetItemCache& item, bool& present);
     void warnStoredEntriesSkipped(const ItemKey& item);
 
     // Target delta cache (targetCache.cpp); the array handles are positioned at geometry g.
+    // Both tell through encodedAny whether any item could be encoded from its geometry; a geometry
+    // with nothing to encode (only stored arrays) is no failure of its own.
     MStatus rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
                                    unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                                   double precisionValue);
+                                   double precisionValue, bool& encodedAny);
     MStatus buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
                               unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                              double precisionValue);
+                              double precisionValue, bool& encodedAny);
     MStatus rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
                                      unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
                                      double precisionValue);
@@ -200,6 +207,8 @@ private:
     bool findPaintedTarget(MDataBlock& block, const MPlug& plug, MPlug& targetPlug);
     bool normalizeWeights(const MPlug& paintedTarget, MPlug paintedWeights);
     void markTargetWeightsDirty(const MPlug& plug);
+    // Puts the target owning an encoding setting's plug into the dirty target set.
+    MStatus queueTargetEncoding(const MPlug& setting);
 
     std::unordered_map<std::uint64_t, ItemCacheList> fTargetCache;
     std::unordered_map<unsigned int, std::unordered_set<unsigned int>> fDirtyTargets;

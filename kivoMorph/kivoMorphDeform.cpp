@@ -36,18 +36,34 @@ MStatus KivoMorph::readTargetWeights(MDataBlock& block, MArrayDataHandle& target
     MStatus status;
     MArrayDataHandle weightArray = block.inputArrayValue(weight, &status);
     KIVO_MORPH_CHECK(status, "");
-    weightValues.clear();
+    // One weight per target element, matched by logical index: both arrays ascend, so one walk
+    // pairs them, and a target index as large as 999999999 costs no more than any other. A weight
+    // without a target has nothing to drive; a target without a weight stays at 0.
     const unsigned int targetCount = targetArray.elementCount();
-    if (targetCount == 0) {
-        return MS::kSuccess;
+    const unsigned int weightCount = weightArray.elementCount();
+    weightValues.assign(targetCount, 0.0);
+    unsigned int q = 0;
+    for (unsigned int p = 0; p < targetCount && q < weightCount; ++p) {
+        status = targetArray.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        const unsigned int target = targetArray.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+        for (; q < weightCount; ++q) {
+            status = weightArray.jumpToArrayElement(q);
+            KIVO_MORPH_CHECK(status, "");
+            const unsigned int index = weightArray.elementIndex(&status);
+            KIVO_MORPH_CHECK(status, "");
+            if (index > target) {
+                break;
+            }
+            if (index == target) {
+                MDataHandle element = weightArray.inputValue(&status);
+                KIVO_MORPH_CHECK(status, "");
+                weightValues[p] = element.asDouble();
+            }
+        }
     }
-    status = targetArray.jumpToArrayElement(targetCount - 1);
-    KIVO_MORPH_CHECK(status, "");
-    const unsigned int lastTarget = targetArray.elementIndex(&status);
-    KIVO_MORPH_CHECK(status, "");
-    // A weight beyond the last target has nothing to drive; a target without one stays at 0.
-    weightValues.assign(static_cast<std::size_t>(lastTarget) + 1, 0.0);
-    return readSparseWeights(weightArray, weightValues);
+    return MS::kSuccess;
 }
 
 MStatus KivoMorph::refreshWeightCaches(MDataBlock& block, MDataHandle& inputTargetElement,
@@ -124,9 +140,10 @@ MStatus KivoMorph::refreshTargetWeightCache(MDataHandle& targetElement, unsigned
 
 MStatus KivoMorph::rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
                                           unsigned int multiIndex, const MMatrix& localToWorld,
-                                          int originValue, double precisionValue) {
+                                          int originValue, double precisionValue, bool& encodedAny) {
     MStatus status;
     fTargetCache.clear();
+    encodedAny = false;
     const unsigned int inputCount = inputArray.elementCount();
     for (unsigned int q = 0; q < inputCount; ++q) {
         status = inputArray.jumpToArrayElement(q);
@@ -136,9 +153,10 @@ MStatus KivoMorph::rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDa
         if (!inputTargetArray.jumpToElement(geometry)) {
             continue;
         }
-        if (!buildTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
-                               precisionValue)) {
-            return MS::kFailure;
+        status = buildTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
+                                   precisionValue, encodedAny);
+        if (!status) {
+            return status;
         }
     }
     fTargetCacheDirty = false;
@@ -192,18 +210,21 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
 
     if (rebindValue || fTargetCacheDirty) {
         const PhaseClock clock(timing);
+        bool encodedAny = false;
         status = rebuildAllTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
-                                        precisionValue);
-        if (!status && rebindValue) {
+                                        precisionValue, encodedAny);
+        if (!status) {
+            return status;
+        }
+        // A rebind that finds no target geometry anywhere fails and stays requested until some
+        // target has geometry.
+        if (!encodedAny && rebindValue) {
             return MS::kFailure;
         }
-        if (!status) {
+        if (!encodedAny) {
             // A changed precision or space cannot be applied when no target has geometry left to
             // encode (a scene holding only stored deltas). Switching the deformer off for good
             // would lose the stored shapes, so they go on being used as they are.
-            fTargetCacheDirty = false;
-            fDirtyTargets.clear();
-            fPartialCacheDirty = false;
             MGlobal::displayWarning(
                 MString("KivoMorph '") + name() +
                 "': no target could be encoded from its geometry; the stored deltas are used.");
@@ -286,21 +307,22 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     context.times = &times;
     const PhaseClock loopClock(timing);
     const unsigned int targetCount = targetArray.elementCount();
+    bool reencoded = false;
     for (unsigned int p = 0; p < targetCount; ++p) {
-        status = targetArray.jumpToArrayElement(p);
-        KIVO_MORPH_CHECK(status, "");
-        const unsigned int target = targetArray.elementIndex(&status);
-        KIVO_MORPH_CHECK(status, "");
-        const float w = target < weightValues.size() ? static_cast<float>(weightValues[target]) : 0.0f;
+        const float w = static_cast<float>(weightValues[p]);
         if (w == 0.0f) {
             continue;
         }
-        MDataHandle targetElement = targetArray.inputValue(&status);
+        status = targetArray.jumpToArrayElement(p);
         KIVO_MORPH_CHECK(status, "");
-        status = blendTarget(targetElement, target, w, context);
+        status = blendTarget(targetArray, w, context, reencoded);
         if (!status) {
             return status;
         }
+    }
+    if (reencoded) {
+        status = targetArray.setAllClean();
+        KIVO_MORPH_CHECK(status, "");
     }
     loopClock.addTo(times.targetLoop);
 

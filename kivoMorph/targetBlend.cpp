@@ -137,11 +137,57 @@ void KivoMorph::warnStoredEntriesSkipped(const ItemKey& item) {
                             " those entries are skipped.");
 }
 
-MStatus KivoMorph::blendTarget(MDataHandle& targetElement, unsigned int target, float w,
-                               BlendContext& context) {
+MStatus KivoMorph::reencodeChangedItems(MArrayDataHandle& targetArray, unsigned int target,
+                                        BlendContext& context, const ItemCacheList*& cached,
+                                        bool& reencoded) {
+    const auto found = fTargetCache.find(cacheKey(context.multiIndex, target));
+    cached = found != fTargetCache.end() ? &found->second : nullptr;
+    if (cached == nullptr) {
+        return MS::kSuccess;
+    }
     MStatus status;
+    MDataHandle targetElement = targetArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
+    MArrayDataHandle items(targetElement.child(inputTargetItem), &status);
+    KIVO_MORPH_CHECK(status, "");
+    const unsigned int itemCount = items.elementCount();
+    bool same = itemCount == cached->size();
+    for (unsigned int p = 0; same && p < itemCount; ++p) {
+        status = items.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        same = items.elementIndex() == (*cached)[p].itemIndex;
+    }
+    if (same) {
+        return MS::kSuccess;
+    }
+    // An inbetween was added or removed since the target was encoded: its cached items no longer
+    // line up with the target's items.
+    bool encodedAny = false;
+    status = encodeTargetGroup(targetArray, context.encode, encodedAny);
+    if (!status) {
+        return status;
+    }
+    reencoded = true;
+    cached = &fTargetCache[cacheKey(context.multiIndex, target)];
+    return MS::kSuccess;
+}
+
+MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendContext& context,
+                               bool& reencoded) {
+    MStatus status;
+    const unsigned int target = targetArray.elementIndex(&status);
+    KIVO_MORPH_CHECK(status, "");
     GeometryCache& geometry = *context.geometry;
     const TargetSettings settings = geometry.targetSettings[target];
+    const ItemCacheList* cached = nullptr;
+    if (!settings.live && !settings.uv) {
+        status = reencodeChangedItems(targetArray, target, context, cached, reencoded);
+        if (!status) {
+            return status;
+        }
+    }
+    MDataHandle targetElement = targetArray.inputValue(&status);
+    KIVO_MORPH_CHECK(status, "");
     MArrayDataHandle items(targetElement.child(inputTargetItem), &status);
     KIVO_MORPH_CHECK(status, "");
     const unsigned int itemCount = items.elementCount();
@@ -154,14 +200,6 @@ MStatus KivoMorph::blendTarget(MDataHandle& targetElement, unsigned int target, 
     // UV targets move points along a surface; they have no straight-line deltas to add.
     if (settings.uv) {
         return MS::kSuccess;
-    }
-
-    const ItemCacheList* cached = nullptr;
-    if (!settings.live) {
-        const auto found = fTargetCache.find(cacheKey(context.multiIndex, target));
-        if (found != fTargetCache.end()) {
-            cached = &found->second;
-        }
     }
     const double targetPrecisionValue = settings.live ? targetElement.child(targetPrecision).asDouble() : 0.0;
 

@@ -102,9 +102,7 @@ MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeC
     cachedHandle.setBool(true);
     cachedHandle.setClean();
     fTargetCache[cacheKey(context.geometry, target)] = std::move(list);
-    status = groupArray.setAllClean();
-    KIVO_MORPH_CHECK(status, "");
-    return status;
+    return MS::kSuccess;
 }
 
 void KivoMorph::buildIndexLookup(TargetItemCache& item) {
@@ -118,7 +116,7 @@ void KivoMorph::buildIndexLookup(TargetItemCache& item) {
 
 MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
                                      unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                                     double precisionValue) {
+                                     double precisionValue, bool& encodedAny) {
     MStatus status;
     EncodeContext context;
     context.origin = originValue;
@@ -133,10 +131,6 @@ MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHan
     }
 
     const unsigned int groupCount = groupArray.elementCount();
-    if (groupCount == 0) {
-        return MS::kFailure;
-    }
-    bool encodedAny = false;
     for (unsigned int p = 0; p < groupCount; ++p) {
         status = groupArray.jumpToArrayElement(p);
         KIVO_MORPH_CHECK(status, "");
@@ -145,7 +139,10 @@ MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHan
             return status;
         }
     }
-    return encodedAny ? MS::kSuccess : MS::kFailure;
+    // Once for the whole array rather than once per group, so that a rebuild stays linear.
+    status = groupArray.setAllClean();
+    KIVO_MORPH_CHECK(status, "");
+    return status;
 }
 
 MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
@@ -178,6 +175,8 @@ MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArray
                 return status;
             }
         }
+        status = groupArray.setAllClean();
+        KIVO_MORPH_CHECK(status, "");
     }
     fDirtyTargets.clear();
     return MS::kSuccess;

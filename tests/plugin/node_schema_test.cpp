@@ -272,7 +272,7 @@ TEST_F(PluginScene, SceneFilesKeepTargetWeightsButNotThePaintingProxy) {
     EXPECT_EQ(result("getAttr morph.it[0].ptw[0]"), "0.125");
     EXPECT_EQ(result("getAttr morph.it[0].itg[1].tw[3]"), "0.25");
 
-    const std::string scene = khost::writeScene();
+    const std::string scene = sceneText();
     EXPECT_EQ(scene.find("].paintTargetWeights["), std::string::npos) << scene;
     for (const char* kept : {"setAttr \"morph.inputTarget[0].inputTargetGroup[0].targetWeights[2]\" 0.5;",
                              "setAttr \"morph.inputTarget[0].inputTargetGroup[1].targetWeights[0]\" 0.125;",

@@ -126,3 +126,40 @@ TEST_F(PluginScene, ChangingPrecisionOrSpaceKeepsDeformingFromStoredDeltas) {
     EXPECT_POINT_NEAR(points("base")[2], rest[2].x, rest[2].y + 2, rest[2].z);
     EXPECT_EQ(count(khost::Message::Warning, fallback), 2u);
 }
+
+TEST_F(PluginScene, ATargetAtAHugeLogicalIndexCostsNoMoreThanAnyOther) {
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n base;");
+    const MPointArray rest = points("base");
+    run("deformer -type kivoMorph -n morph base;" +
+        itemArrays("morph.it[0].itg[999999999].iti[6000]", {1}, {MVector(0, 2, 0)}) +
+        itemArrays("morph.it[0].itg[3].iti[6000]", {2}, {MVector(0, 0, 4)}) +
+        "setAttr morph.weight[999999999] 0.5; setAttr morph.weight[3] 0.25; setAttr morph.weight[4] 1;");
+    const MPointArray moved = points("base");
+    EXPECT_POINT_NEAR(moved[1], rest[1].x, rest[1].y + 1, rest[1].z);
+    EXPECT_POINT_NEAR(moved[2], rest[2].x, rest[2].y, rest[2].z + 1);
+}
+
+TEST_F(PluginScene, NumbersThatAreNotFiniteNeverReachTheSceneFile) {
+    // Two finite points whose difference is not.
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n base; polyPlane -w 2 -h 2 -sx 1 -sy 1 -n tgt;"
+        "move -a 0 -1.5e308 0 base.vtx[1]; move -a 0 1.5e308 0 tgt.vtx[1];"
+        "deformer -type kivoMorph -n morph base;"
+        "connectAttr tgtShape.worldMesh[0] morph.it[0].itg[0].iti[6000].igt;");
+    const std::string before = sceneText();
+    EXPECT_FALSE(khost::executeStatement("setAttr morph.envelope 1e39"));
+    EXPECT_EQ(sceneText(), before);
+
+    // The encoded delta overflows: the scene that holds it cannot be saved, and the file saved
+    // before stays as it was.
+    const std::string path = ::testing::TempDir() + "not_finite_delta.ma";
+    run("file -save \"" + path + "\"; setAttr morph.rebind 1;");
+    points("base");
+    clearMessages();
+    EXPECT_FALSE(khost::executeStatement("file -save \"" + path + "\";"));
+    EXPECT_EQ(errors(), std::vector<std::string>{"file: Cannot save '" + path +
+                                                 "': 'morph.inputTarget[0].inputTargetGroup[0]."
+                                                 "inputTargetItem[6000].inputPointsTarget' holds a number "
+                                                 "that is not finite."});
+    run("file -new; file -open \"" + path + "\";");
+    EXPECT_EQ(result("getAttr morph.rebind"), "0");
+}

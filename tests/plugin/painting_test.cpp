@@ -62,6 +62,38 @@ TEST_F(Painting, SharesTheRemainderInProportionOrEqually) {
     EXPECT_NEAR(targetWeight(2, 1), 0.2, 1e-12);
 }
 
+TEST_F(Painting, MissingWeightsOfOtherTargetsCountAsTheDefaultOne) {
+    // Target 1 is locked and normalized, target 2 normalized, each with only tw[3] set: at
+    // point 2 both hold the default 1, so the locked 1 leaves nothing to paint or share.
+    run("setAttr m.it[0].itg[1].tw[3] 0.5; setAttr m.it[0].itg[1].twl 1; setAttr m.it[0].itg[1].twn 1;"
+        "setAttr m.it[0].itg[2].tw[3] 0.5; setAttr m.it[0].itg[2].twn 1;");
+    paint(2, 0.3);
+    EXPECT_EQ(targetWeight(0, 2), 0.0);
+    EXPECT_EQ(targetWeight(1, 2), 1.0);
+    EXPECT_EQ(targetWeight(2, 2), 0.0);
+    // The API reads a missing element as its default too, with success.
+    MStatus status;
+    EXPECT_EQ(plug("m.it[0].itg[1].tw[1]").asDouble(&status), 1.0);
+    EXPECT_TRUE(status);
+}
+
+TEST_F(Painting, UndoPutsBackEveryWeightThePaintWroteAndRedoRepeatsIt) {
+    run("setAttr m.it[0].itg[1].tw[1] 0.3; setAttr m.it[0].itg[1].twn 1;"
+        "setAttr m.it[0].itg[2].tw[0] 0.6; setAttr m.it[0].itg[2].twn 1;");
+    const std::string before = sceneText();
+    paint(1, 0.25);
+    paint(0, 0.5);
+    const std::string after = sceneText();
+    // Target 2's missing tw[1] counts as 1: the remaining 0.75 is shared as 0.3 : 1.
+    EXPECT_NEAR(targetWeight(1, 1), 0.3 / 1.3 * 0.75, 1e-12);
+    run("undo; undo;");
+    EXPECT_EQ(firstDifference(sceneText(), before), "");
+    EXPECT_NEAR(lift(1), 1.0, 1e-6) << "the deformation follows the restored weights";
+    run("redo; redo;");
+    EXPECT_EQ(firstDifference(sceneText(), after), "");
+    EXPECT_NEAR(lift(1), 0.25, 1e-6);
+}
+
 TEST_F(Painting, NegativeValuesWithAndWithoutNormalizedTargets) {
     // No other target is normalized: the values are stored as painted, negative ones included,
     // and nothing else changes.
@@ -123,6 +155,11 @@ TEST_F(Painting, ElementAndWholeArrayReadsAndWrites) {
     EXPECT_NEAR(lift(0), 0.5, 1e-6);
     EXPECT_NEAR(lift(2), 1.0, 1e-6);
     EXPECT_NEAR(lift(3), 0.25, 1e-6);
+    // The weights written from the proxy's array are the target's own: they are saved.
+    const std::string text = sceneText();
+    EXPECT_NE(text.find("setAttr \"m.inputTarget[0].inputTargetGroup[0].targetWeights[3]\" 0.25;"),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(Painting, TheProxyIsNeverSavedButTheTargetWeightsAre) {

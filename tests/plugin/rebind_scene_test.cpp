@@ -83,3 +83,46 @@ TEST_F(RebindScene, AReopenedSceneDeformsFromItsStoredArrays) {
     EXPECT_OFFSET(points("base")[4] - rest[4], 0, 1.5, 0);
     EXPECT_OFFSET(points("base")[8] - rest[8], 3, 0, 0);
 }
+
+TEST_F(RebindScene, AGeometryWithNothingToEncodeDoesNotStopTheOthers) {
+    // Geometry 0 holds only stored deltas; geometry 1 has a connected target.
+    run("polyPlane -w 2 -h 2 -sx 2 -sy 2 -n baseA; polyPlane -w 2 -h 2 -sx 2 -sy 2 -n baseB;"
+        "polyPlane -w 2 -h 2 -sx 2 -sy 2 -n tgtB; deformer -type kivoMorph -n m baseA baseB;"
+        "connectAttr tgtBShape.worldMesh[0] m.it[1].itg[0].iti[6000].igt;");
+    const MPointArray restA = points("baseA");
+    const MPointArray restB = points("baseB");
+    run("setAttr m.weight[0] 1;" + itemArrays("m.it[0].itg[0].iti[6000]", {4}, {MVector(0, 3, 0)}) +
+        "move -r 0 0.005 0 tgtB.vtx[5]; move -r 0 1 0 tgtB.vtx[4]; setAttr m.rebind 1;");
+    EXPECT_OFFSET(offset("baseB", 4, restB), 0, 1, 0);
+    EXPECT_OFFSET(offset("baseB", 5, restB), 0, 0.005, 0);
+    EXPECT_OFFSET(offset("baseA", 4, restA), 0, 3, 0);
+    EXPECT_EQ(result("getAttr m.rebind"), "0");
+    EXPECT_EQ(count(khost::Message::Info, "KivoMorph 'm': Rebind has been successfully completed."), 1u);
+    // Geometry 0's item says it has no geometry, and nothing claims that nothing was encoded.
+    EXPECT_EQ(count(khost::Message::Warning, " Target object is null. "), 1u);
+    EXPECT_TRUE(errors().empty());
+    EXPECT_EQ(khost::Messages::instance().captured().size(), 2u);
+
+    // A precision change re-encodes geometry 1: its small move falls within the new tolerance.
+    run("setAttr m.precision 0.01;");
+    EXPECT_OFFSET(offset("baseB", 5, restB), 0, 0, 0);
+    EXPECT_OFFSET(offset("baseB", 4, restB), 0, 1, 0);
+    EXPECT_OFFSET(offset("baseA", 4, restA), 0, 3, 0);
+    EXPECT_EQ(count(khost::Message::Warning, " Target object is null. "), 2u);
+    EXPECT_EQ(khost::Messages::instance().captured().size(), 3u);
+}
+
+TEST_F(RebindScene, ATargetRebindSavedInTheSceneIsCarriedOutAfterOpening) {
+    run("polyPlane -w 2 -h 2 -sx 2 -sy 2 -n base; polyPlane -w 2 -h 2 -sx 2 -sy 2 -n tgt;"
+        "deformer -type kivoMorph -n m base; connectAttr tgtShape.worldMesh[0] "
+        "m.it[0].itg[0].iti[6000].igt;");
+    const MPointArray rest = points("base");
+    run("setAttr m.weight[0] 1; move -r 0 1 0 tgt.vtx[4]; setAttr m.rebind 1;");
+    EXPECT_OFFSET(points("base")[4] - rest[4], 0, 1, 0);
+    // Saved with the request on and not yet carried out.
+    run("move -r 0 1 0 tgt.vtx[4]; setAttr m.it[0].itg[0].trb 1;");
+    const std::string path = ::testing::TempDir() + "rebind_request_scene.ma";
+    run("file -save \"" + path + "\"; file -new; file -open \"" + path + "\";");
+    EXPECT_OFFSET(points("base")[4] - rest[4], 0, 2, 0);
+    EXPECT_EQ(result("getAttr m.it[0].itg[0].trb"), "0");
+}

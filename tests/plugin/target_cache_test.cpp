@@ -171,3 +171,43 @@ TEST_F(TargetCache, BezierInbetweensKeepEveryPointAndTheFullTargetOnlyMovingOnes
     EXPECT_OFFSET(offset(4), 0, 1, 0);
     EXPECT_OFFSET(offset(1), 0, 0, 1);
 }
+
+TEST_F(TargetCache, ACachedTargetWhoseItemsChangeIsEncodedAgain) {
+    twoTargets();
+    run("move -r 0 2 0 tgtA.vtx[4]; move -r 0.5 0 0 tgtB.vtx[4]; setAttr m.rebind 1; setAttr m.weight[1] 0;"
+        "setAttr m.weight[0] 0.5;");
+    EXPECT_OFFSET(offset(4), 0, 1, 0);
+    // tgtB becomes target 0's inbetween at 0.5: it alone shapes the target at w = 0.5, with no
+    // rebind asked for, and the full item's deltas are not counted twice.
+    run("disconnectAttr tgtBShape.worldMesh[0] m.it[0].itg[1].iti[6000].igt;"
+        "connectAttr tgtBShape.worldMesh[0] m.it[0].itg[0].iti[5500].igt;");
+    EXPECT_OFFSET(offset(4), 0.5, 0, 0);
+    EXPECT_EQ(result("getAttr m.it[0].itg[0].iti[5500].ipit"), "4");
+    run("setAttr m.weight[0] 1;");
+    EXPECT_OFFSET(offset(4), 0, 2, 0);
+    // Removing the inbetween again takes target 0 back to the straight line.
+    run("removeMultiInstance -b true m.it[0].itg[0].iti[5500]; setAttr m.weight[0] 0.5;");
+    EXPECT_OFFSET(offset(4), 0, 1, 0);
+    // Undo brings the inbetween back, and the target follows it again.
+    run("undo; undo; setAttr m.weight[0] 0.5;");
+    EXPECT_OFFSET(offset(4), 0.5, 0, 0);
+}
+
+TEST_F(TargetCache, ARebindOverManyTargetsEncodesEachOnce) {
+    // Enough targets that marking the whole target array clean after each of them would cost
+    // seconds; once per rebuild it costs nothing.
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n base; polyPlane -w 2 -h 2 -sx 1 -sy 1 -n tgt;"
+        "deformer -type kivoMorph -n m base; move -r 0 1 0 tgt.vtx[2];");
+    rest = points("base");
+    const int groups = 3000;
+    MDGModifier modifier;
+    for (int t = 0; t < groups; ++t) {
+        ASSERT_TRUE(modifier.connect(plug("tgtShape.worldMesh[0]"),
+                                     plug("m.it[0].itg[" + std::to_string(t) + "].iti[6000].igt")));
+    }
+    ASSERT_TRUE(modifier.doIt());
+    run("setAttr m.weight[2999] 0.5; setAttr m.rebind 1;");
+    EXPECT_OFFSET(offset(2), 0, 0.5, 0);
+    EXPECT_EQ(result("getAttr m.it[0].itg[1234].iti[6000].ipit"), "2");
+    EXPECT_EQ(result("getAttr m.it[0].itg[2999].tib"), "1");
+}
