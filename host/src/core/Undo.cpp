@@ -43,6 +43,36 @@ PlugRef refOf(const MPlug& plug) {
 }
 } // namespace
 
+// A stored value as it was before an edit, or the element an edit is about to create.
+struct Snapshot {
+    PlugRef ref;
+    std::shared_ptr<Value> previous;
+    PlugKey created; // the outermost element on the way that did not exist
+};
+
+Snapshot snapshotOf(Node* node, const PlugKey& key) {
+    Snapshot snapshot{{std::static_pointer_cast<Node>(node->shared_from_this()), key}, nullptr, PlugKey{}};
+    if (Value* before = node->find(key, false)) {
+        snapshot.previous.reset(before->clone().release());
+        return snapshot;
+    }
+    for (PlugKey probe = key; probe.attr && !node->find(probe, false); probe = probe.parentKey())
+        if (probe.isElement())
+            snapshot.created = probe;
+    return snapshot;
+}
+
+void restore(const Snapshot& snapshot) {
+    const PlugRef& ref = snapshot.ref;
+    if (snapshot.previous) {
+        if (Value* v = ref.node->find(ref.key, true))
+            v->assign(*snapshot.previous);
+        scene().dirtyFrom(ref.node.get(), ref.key);
+    } else if (snapshot.created.attr) {
+        scene().removeElement(plugFor(ref.node.get(), snapshot.created));
+    }
+}
+
 std::shared_ptr<Node> createNode(UndoRecord& record, NodeClass* nodeClass, const std::string& name,
                                  Node* parent, MStatus* status) {
     auto node = scene().createNode(nodeClass, name, parent, status);
@@ -72,13 +102,21 @@ MStatus deleteNode(UndoRecord& record, Node* node) {
 }
 
 MStatus connect(UndoRecord& record, const MPlug& src, const MPlug& dst) {
+    PlugRef s = refOf(src), d = refOf(dst);
+    if (!d.node)
+        return MS::kInvalidParameter;
+    // Undo gives the destination back the value it had (a disconnection alone would leave it the
+    // last value received), and removes an element the connection made.
+    const Snapshot before = snapshotOf(d.node.get(), d.key);
     MStatus status = scene().connect(src, dst);
     if (!status)
         return status;
-    PlugRef s = refOf(src), d = refOf(dst);
-    // A new destination element made by the connection goes away again on undo.
-    record.add([s, d]() { scene().disconnect(s.plug(), d.plug()); },
-               [s, d]() { scene().connect(s.plug(), d.plug()); });
+    record.add(
+        [s, d, before]() {
+            scene().disconnect(s.plug(), d.plug());
+            restore(before);
+        },
+        [s, d]() { scene().connect(s.plug(), d.plug()); });
     return status;
 }
 
@@ -98,36 +136,6 @@ MStatus disconnect(UndoRecord& record, const MPlug& src, const MPlug& dst) {
         },
         [s, d]() { scene().disconnect(s.plug(), d.plug()); });
     return status;
-}
-
-// A stored value as it was before an edit, or the element an edit is about to create.
-struct Snapshot {
-    PlugRef ref;
-    std::shared_ptr<Value> previous;
-    PlugKey created; // the outermost element on the way that did not exist
-};
-
-Snapshot snapshotOf(Node* node, const PlugKey& key) {
-    Snapshot snapshot{{std::static_pointer_cast<Node>(node->shared_from_this()), key}, nullptr, PlugKey{}};
-    if (Value* before = node->find(key, false)) {
-        snapshot.previous.reset(before->clone().release());
-        return snapshot;
-    }
-    for (PlugKey probe = key; probe.attr && !node->find(probe, false); probe = probe.parentKey())
-        if (probe.isElement())
-            snapshot.created = probe;
-    return snapshot;
-}
-
-void restore(const Snapshot& snapshot) {
-    const PlugRef& ref = snapshot.ref;
-    if (snapshot.previous) {
-        if (Value* v = ref.node->find(ref.key, true))
-            v->assign(*snapshot.previous);
-        scene().dirtyFrom(ref.node.get(), ref.key);
-    } else if (snapshot.created.attr) {
-        scene().removeElement(plugFor(ref.node.get(), snapshot.created));
-    }
 }
 
 MStatus setValue(UndoRecord& record, const MPlug& plug, const Value& value) {
