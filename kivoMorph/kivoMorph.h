@@ -168,8 +168,11 @@ private:
     // Blends the target element the array handle is at; re-encodes it first, setting reencoded, when
     // its items are no longer those it was cached with.
     MStatus blendTarget(MArrayDataHandle& targetArray, float w, BlendContext& context, bool& reencoded);
-    MStatus reencodeChangedItems(MArrayDataHandle& targetArray, unsigned int target, BlendContext& context,
-                                 const ItemCacheList*& cached, bool& reencoded);
+    // The target's cached items (null when it has none), encoded again first when they are not the
+    // items the target has now.
+    MStatus cachedItemsFor(MArrayDataHandle& targetArray, unsigned int target,
+                           const std::vector<unsigned int>& itemIndices, BlendContext& context,
+                           const ItemCacheList*& cached, bool& reencoded);
     static MStatus readStoredItem(MDataHandle& itemHandle, TargetItemCache& item, bool& present);
     void warnStoredEntriesSkipped(const ItemKey& item);
 

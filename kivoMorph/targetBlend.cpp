@@ -137,33 +137,24 @@ void KivoMorph::warnStoredEntriesSkipped(const ItemKey& item) {
                             " those entries are skipped.");
 }
 
-MStatus KivoMorph::reencodeChangedItems(MArrayDataHandle& targetArray, unsigned int target,
-                                        BlendContext& context, const ItemCacheList*& cached,
-                                        bool& reencoded) {
+MStatus KivoMorph::cachedItemsFor(MArrayDataHandle& targetArray, unsigned int target,
+                                  const std::vector<unsigned int>& itemIndices, BlendContext& context,
+                                  const ItemCacheList*& cached, bool& reencoded) {
     const auto found = fTargetCache.find(cacheKey(context.multiIndex, target));
     cached = found != fTargetCache.end() ? &found->second : nullptr;
     if (cached == nullptr) {
         return MS::kSuccess;
     }
-    MStatus status;
-    MDataHandle targetElement = targetArray.inputValue(&status);
-    KIVO_MORPH_CHECK(status, "");
-    MArrayDataHandle items(targetElement.child(inputTargetItem), &status);
-    KIVO_MORPH_CHECK(status, "");
-    const unsigned int itemCount = items.elementCount();
-    bool same = itemCount == cached->size();
-    for (unsigned int p = 0; same && p < itemCount; ++p) {
-        status = items.jumpToArrayElement(p);
-        KIVO_MORPH_CHECK(status, "");
-        same = items.elementIndex() == (*cached)[p].itemIndex;
-    }
+    const bool same =
+        std::equal(itemIndices.begin(), itemIndices.end(), cached->begin(), cached->end(),
+                   [](unsigned int index, const TargetItemCache& item) { return index == item.itemIndex; });
     if (same) {
         return MS::kSuccess;
     }
     // An inbetween was added or removed since the target was encoded: its cached items no longer
     // line up with the target's items.
     bool encodedAny = false;
-    status = encodeTargetGroup(targetArray, context.encode, encodedAny);
+    const MStatus status = encodeTargetGroup(targetArray, context.encode, encodedAny);
     if (!status) {
         return status;
     }
@@ -179,18 +170,25 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
     KIVO_MORPH_CHECK(status, "");
     GeometryCache& geometry = *context.geometry;
     const TargetSettings settings = geometry.targetSettings[target];
-    const ItemCacheList* cached = nullptr;
-    if (!settings.live && !settings.uv) {
-        status = reencodeChangedItems(targetArray, target, context, cached, reencoded);
-        if (!status) {
-            return status;
-        }
-    }
     MDataHandle targetElement = targetArray.inputValue(&status);
     KIVO_MORPH_CHECK(status, "");
     MArrayDataHandle items(targetElement.child(inputTargetItem), &status);
     KIVO_MORPH_CHECK(status, "");
     const unsigned int itemCount = items.elementCount();
+    std::vector<unsigned int> itemIndices(itemCount);
+    for (unsigned int p = 0; p < itemCount; ++p) {
+        status = items.jumpToArrayElement(p);
+        KIVO_MORPH_CHECK(status, "");
+        itemIndices[p] = items.elementIndex(&status);
+        KIVO_MORPH_CHECK(status, "");
+    }
+    const ItemCacheList* cached = nullptr;
+    if (!settings.live && !settings.uv) {
+        status = cachedItemsFor(targetArray, target, itemIndices, context, cached, reencoded);
+        if (!status) {
+            return status;
+        }
+    }
 
     status =
         refreshTargetWeightCache(targetElement, target, context.pointCount, context.countChanged, geometry);
@@ -202,14 +200,6 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
         return MS::kSuccess;
     }
     const double targetPrecisionValue = settings.live ? targetElement.child(targetPrecision).asDouble() : 0.0;
-
-    std::vector<unsigned int> itemIndices(itemCount);
-    for (unsigned int p = 0; p < itemCount; ++p) {
-        status = items.jumpToArrayElement(p);
-        KIVO_MORPH_CHECK(status, "");
-        itemIndices[p] = items.elementIndex(&status);
-        KIVO_MORPH_CHECK(status, "");
-    }
 
     // Mode selection: a lone item follows w; several items follow the standard inbetween
     // function unless Bezier data can be gathered from the inbetweens.
