@@ -1,6 +1,7 @@
 #pragma once
 // The kivoMorph blend-shape deformer node: its attributes, its caches and its evaluation.
 
+#include "kivoMorph/blendJobs.h"
 #include "kivoMorph/profiling.h"
 
 #include <maya/MDataBlock.h>
@@ -19,6 +20,7 @@
 #include <maya/MTypes.h>
 
 #include <cstdint>
+#include <deque>
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -35,22 +37,38 @@ struct TargetSettings {
     float curvature = 0.0f;
 };
 
-// One encoded inputTargetItem: the points that move and their deltas.
+// One encoded inputTargetItem: the points that move and their deltas. The arrays are the ones
+// written to the item's attributes, shared rather than copied.
 struct TargetItemCache {
     bool valid = false;
     unsigned int itemIndex = 0;
     MIntArray indices;
     MPointArray deltas;
-    // Point index -> position in indices; the first occurrence of an index wins.
-    std::unordered_map<int, unsigned int> indexLookup;
+    // The indices never decrease (always so for encoded items): a binary search finds a point's
+    // entry, and the blend can be split by point ranges.
+    bool ascending = true;
+};
+
+// One target's per-point weights in single precision, as the weight product uses them; a target
+// whose weights are all 1 keeps no array.
+struct TargetWeightCache {
+    std::vector<float> values;
+    bool allOnes = true;
+    unsigned int pointCount = 0;
 };
 
 // Caches that depend on one deformed geometry, keyed by its multi index, so that geometries
 // with equal point counts never share weights.
 struct GeometryCache {
     std::vector<float> deformerWeights;
-    std::vector<double> baseWeights;
-    std::unordered_map<unsigned int, std::vector<double>> targetWeights;
+    std::vector<float> baseWeights;
+    // envelope x deformer weight, and base weight x that: the factors of the weight product that
+    // do not depend on the target, kept until the envelope or those weights change.
+    std::vector<float> envelopeDeformer;
+    std::vector<float> baseProduct;
+    float productEnvelope = 0.0f;
+    bool productDirty = true;
+    std::unordered_map<unsigned int, TargetWeightCache> targetWeights;
     std::unordered_set<unsigned int> dirtyTargetWeights;
     std::unordered_map<unsigned int, TargetSettings> targetSettings;
     unsigned int cachedPointCount = 0;
@@ -141,13 +159,27 @@ private:
     struct BlendContext {
         EncodeContext encode;
         unsigned int multiIndex = 0;
-        float envelope = 1.0f;
         unsigned int pointCount = 0;
         bool countChanged = false;
-        bool timing = false;
         GeometryCache* geometry = nullptr;
-        MPointArray* output = nullptr;
-        EvaluationTimes* times = nullptr;
+        // Every job's indices ascend, so the blend can be split by point ranges.
+        bool ordered = true;
+    };
+
+    // The blend jobs of one evaluation and the data they point into that no cache holds (stored,
+    // live or filtered items, inbetween lists, lookups); kept between evaluations only for their
+    // capacity.
+    struct BlendWork {
+        std::vector<BlendJob> jobs;
+        std::deque<TargetItemCache> owned;
+        std::deque<std::vector<BezierControl>> controls;
+        std::deque<std::unordered_map<int, unsigned int>> lookups;
+        void clear() {
+            jobs.clear();
+            owned.clear();
+            controls.clear();
+            lookups.clear();
+        }
     };
 
     static std::uint64_t cacheKey(unsigned int geometry, unsigned int target) {
@@ -162,6 +194,9 @@ private:
     MStatus refreshWeightCaches(MDataBlock& block, MDataHandle& inputTargetElement, unsigned int multiIndex,
                                 unsigned int pointCount, bool countChanged, GeometryCache& geometry,
                                 EvaluationTimes& times, bool timing);
+    static void refreshWeightProduct(float envelopeValue, GeometryCache& geometry);
+    // Adds a timed evaluation to the profile and shows its line when a series is complete.
+    MStatus reportTimes(const EvaluationTimes& times, bool timing, int sampleRate, unsigned int multiIndex);
     MStatus refreshTargetSettings(MArrayDataHandle& targetArray, GeometryCache& geometry);
     MStatus refreshTargetWeightCache(MDataHandle& targetElement, unsigned int target, unsigned int pointCount,
                                      bool countChanged, GeometryCache& geometry);
@@ -175,6 +210,11 @@ private:
                            const ItemCacheList*& cached, bool& reencoded);
     static MStatus readStoredItem(MDataHandle& itemHandle, TargetItemCache& item, bool& present);
     void warnStoredEntriesSkipped(const ItemKey& item);
+    // The item itself when every entry applies to this geometry, else (after a warning) a copy of
+    // the entries that do.
+    const TargetItemCache& applicableItem(const TargetItemCache& item, const ItemKey& key,
+                                          BlendContext& context);
+    BezierControl bezierControlOf(const TargetItemCache& item);
 
     // Target delta cache (targetCache.cpp); the array handles are positioned at geometry g.
     // Both tell through encodedAny whether any item could be encoded from its geometry; a geometry
@@ -191,7 +231,6 @@ private:
     MStatus encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeContext& context, bool& encodedAny);
     static MStatus geometryBasePoints(MArrayDataHandle& inputArray, unsigned int multiIndex,
                                       const MMatrix& localToWorld, int originValue, EncodeContext& context);
-    static void buildIndexLookup(TargetItemCache& item);
 
     // Target geometry and live targets (liveTargets.cpp).
     static MStatus getGeometryPoints(const MObject& data, MDataHandle& handle, MSpace::Space space,
@@ -224,4 +263,5 @@ private:
     std::set<ItemKey> fShortTargetsWarned;
 
     ProfilingAccumulators fProfiling;
+    BlendWork fWork;
 };

@@ -2,16 +2,20 @@
 // caches of this geometry, run the target loop and write the points back.
 
 #include "kivoMorph/kivoMorph.h"
+#include "kivoMorph/parallel.h"
 #include "kivoMorph/report.h"
 #include "kivoMorph/spaces.h"
 
 #include <maya/MArrayDataHandle.h>
 #include <maya/MGlobal.h>
 
+#include <algorithm>
+
 namespace {
 
-// Copies the elements of a sparse weight array whose logical index is below values.size().
-MStatus readSparseWeights(MArrayDataHandle& array, std::vector<double>& values) {
+// Copies the elements of a sparse weight array whose logical index is below values.size(), in the
+// single precision the weight product uses them in.
+MStatus readSparseWeights(MArrayDataHandle& array, std::vector<float>& values) {
     MStatus status;
     const unsigned int count = array.elementCount();
     for (unsigned int q = 0; q < count; ++q) {
@@ -24,7 +28,7 @@ MStatus readSparseWeights(MArrayDataHandle& array, std::vector<double>& values) 
         }
         MDataHandle element = array.inputValue(&status);
         KIVO_MORPH_CHECK(status, "");
-        values[index] = element.asDouble();
+        values[index] = static_cast<float>(element.asDouble());
     }
     return MS::kSuccess;
 }
@@ -76,6 +80,7 @@ MStatus KivoMorph::refreshWeightCaches(MDataBlock& block, MDataHandle& inputTarg
             geometry.deformerWeights[i] = weightValue(block, multiIndex, i);
         }
         geometry.deformerWeightsDirty = false;
+        geometry.productDirty = true;
         clock.addTo(times.envW);
     }
     if (geometry.baseWeightsDirty || countChanged) {
@@ -83,16 +88,37 @@ MStatus KivoMorph::refreshWeightCaches(MDataBlock& block, MDataHandle& inputTarg
         MStatus status;
         MArrayDataHandle baseArray(inputTargetElement.child(baseWeights), &status);
         KIVO_MORPH_CHECK(status, "");
-        geometry.baseWeights.assign(pointCount, 1.0);
+        geometry.baseWeights.assign(pointCount, 1.0f);
         status = readSparseWeights(baseArray, geometry.baseWeights);
         if (!status) {
             return status;
         }
         geometry.baseWeightsDirty = false;
+        geometry.productDirty = true;
         geometry.cachedPointCount = pointCount;
         clock.addTo(times.baseW);
     }
     return MS::kSuccess;
+}
+
+void KivoMorph::refreshWeightProduct(float envelopeValue, GeometryCache& geometry) {
+    if (!geometry.productDirty && envelopeValue == geometry.productEnvelope) {
+        return;
+    }
+    const unsigned int count = static_cast<unsigned int>(geometry.baseWeights.size());
+    geometry.envelopeDeformer.resize(count);
+    geometry.baseProduct.resize(count);
+    const float* base = geometry.baseWeights.data();
+    const float* deformer = geometry.deformerWeights.data();
+    float* envelopeDeformer = geometry.envelopeDeformer.data();
+    float* product = geometry.baseProduct.data();
+    // The product of a target whose weight is 1 at a point: (base x 1) x (envelope x deformer).
+    forEachPoint(count, [=](unsigned int i) {
+        envelopeDeformer[i] = envelopeValue * deformer[i];
+        product[i] = base[i] * envelopeDeformer[i];
+    });
+    geometry.productEnvelope = envelopeValue;
+    geometry.productDirty = false;
 }
 
 MStatus KivoMorph::refreshTargetSettings(MArrayDataHandle& targetArray, GeometryCache& geometry) {
@@ -121,18 +147,23 @@ MStatus KivoMorph::refreshTargetWeightCache(MDataHandle& targetElement, unsigned
                                             GeometryCache& geometry) {
     const auto found = geometry.targetWeights.find(target);
     // An entry last read at another point count (while its weight was 0) is stale as well.
-    if (found != geometry.targetWeights.end() && !countChanged && found->second.size() == pointCount &&
+    if (found != geometry.targetWeights.end() && !countChanged && found->second.pointCount == pointCount &&
         geometry.dirtyTargetWeights.count(target) == 0) {
         return MS::kSuccess;
     }
     MStatus status;
     MArrayDataHandle weightsArray(targetElement.child(targetWeights), &status);
     KIVO_MORPH_CHECK(status, "");
-    std::vector<double>& values = geometry.targetWeights[target];
-    values.assign(pointCount, 1.0);
-    status = readSparseWeights(weightsArray, values);
+    TargetWeightCache& cache = geometry.targetWeights[target];
+    cache.values.assign(pointCount, 1.0f);
+    status = readSparseWeights(weightsArray, cache.values);
     if (!status) {
         return status;
+    }
+    cache.pointCount = pointCount;
+    cache.allOnes = std::all_of(cache.values.begin(), cache.values.end(), [](float v) { return v == 1.0f; });
+    if (cache.allOnes) {
+        cache.values = std::vector<float>();
     }
     geometry.dirtyTargetWeights.erase(target);
     return MS::kSuccess;
@@ -298,13 +329,10 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     }
 
     context.multiIndex = multiIndex;
-    context.envelope = envelopeValue;
     context.pointCount = pointCount;
     context.countChanged = countChanged;
-    context.timing = timing;
     context.geometry = &geometry;
-    context.output = &points;
-    context.times = &times;
+    fWork.clear();
     const PhaseClock loopClock(timing);
     const unsigned int targetCount = targetArray.elementCount();
     bool reencoded = false;
@@ -324,6 +352,20 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         status = targetArray.setAllClean();
         KIVO_MORPH_CHECK(status, "");
     }
+    // Nothing contributes: the output geometry already holds the input points.
+    if (fWork.jobs.empty()) {
+        loopClock.addTo(times.targetLoop);
+        totalClock.addTo(times.total);
+        return reportTimes(times, timing, sampleRate, multiIndex);
+    }
+    {
+        const PhaseClock blendClock(timing);
+        refreshWeightProduct(envelopeValue, geometry);
+        const PointWeightArrays weights{geometry.baseWeights.data(), geometry.envelopeDeformer.data(),
+                                        geometry.baseProduct.data()};
+        runBlendJobs(fWork.jobs, context.ordered, weights, points);
+        blendClock.addTo(times.nonUvLoop);
+    }
     loopClock.addTo(times.targetLoop);
 
     if (originValue == 0) {
@@ -335,6 +377,11 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     KIVO_MORPH_CHECK(status, "");
 
     totalClock.addTo(times.total);
+    return reportTimes(times, timing, sampleRate, multiIndex);
+}
+
+MStatus KivoMorph::reportTimes(const EvaluationTimes& times, bool timing, int sampleRate,
+                               unsigned int multiIndex) {
     MString line;
     if (timing && finishProfiling(fProfiling, times, sampleRate, name(), multiIndex, line)) {
         MGlobal::displayInfo(line);

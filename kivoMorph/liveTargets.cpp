@@ -2,6 +2,7 @@
 // cache and by live targets.
 
 #include "kivoMorph/kivoMorph.h"
+#include "kivoMorph/parallel.h"
 #include "kivoMorph/report.h"
 
 #include <maya/MArrayDataHandle.h>
@@ -13,6 +14,23 @@
 #include <maya/MPoint.h>
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+// Points per range of the encoding; ranges are the unit of work shared between threads.
+constexpr unsigned int kEncodeRangePoints = 16384;
+
+// body(range) for every range of points, in parallel once the points are many.
+template <typename Body> void forEachRange(unsigned int ranges, unsigned int pointCount, const Body& body) {
+    forEachBlock(ranges, pointCount >= kParallelPoints, [&body](unsigned int begin, unsigned int end) {
+        for (unsigned int range = begin; range != end; ++range) {
+            body(range);
+        }
+    });
+}
+
+} // namespace
 
 MString KivoMorph::itemPath(const ItemKey& item) {
     MString path("inputTarget[");
@@ -61,15 +79,48 @@ void KivoMorph::encodeDeltas(const MPointArray& basePoints, const MPointArray& t
         fShortTargetsWarned.erase(item);
     }
     const unsigned int count = std::min(baseCount, targetCount);
-    for (unsigned int i = 0; i < count; ++i) {
-        const MPoint& base = basePoints[i];
-        const MPoint& target = targetPoints[i];
-        const MPoint delta(target.x - base.x, target.y - base.y, target.z - base.z);
-        if (keepAll || !delta.isEquivalent(MPoint::origin, tol)) {
-            indices.append(static_cast<int>(i));
-            deltas.append(delta);
+    // Each range of points counts its entries, then writes them where the ranges before it end:
+    // the arrays come out in point order whatever the number of threads.
+    const unsigned int ranges = (count + kEncodeRangePoints - 1) / kEncodeRangePoints;
+    std::vector<unsigned int> starts(ranges + 1, 0);
+    const MPoint* base = count > 0 ? &basePoints[0] : nullptr;
+    const MPoint* target = count > 0 ? &targetPoints[0] : nullptr;
+    const auto deltaAt = [base, target](unsigned int i) {
+        return MPoint(target[i].x - base[i].x, target[i].y - base[i].y, target[i].z - base[i].z);
+    };
+    const auto moves = [&](unsigned int i) {
+        return keepAll || !deltaAt(i).isEquivalent(MPoint::origin, tol);
+    };
+    const auto rangeEnd = [count](unsigned int range) {
+        return std::min(count, (range + 1) * kEncodeRangePoints);
+    };
+    forEachRange(ranges, count, [&](unsigned int range) {
+        unsigned int entries = 0;
+        for (unsigned int i = range * kEncodeRangePoints; i < rangeEnd(range); ++i) {
+            entries += moves(i) ? 1 : 0;
         }
+        starts[range + 1] = entries;
+    });
+    for (unsigned int range = 0; range < ranges; ++range) {
+        starts[range + 1] += starts[range];
     }
+    indices.setLength(starts[ranges]);
+    deltas.setLength(starts[ranges]);
+    if (starts[ranges] == 0) {
+        return;
+    }
+    int* indexOut = &indices[0];
+    MPoint* deltaOut = &deltas[0];
+    forEachRange(ranges, count, [&](unsigned int range) {
+        unsigned int k = starts[range];
+        for (unsigned int i = range * kEncodeRangePoints; i < rangeEnd(range); ++i) {
+            if (moves(i)) {
+                indexOut[k] = static_cast<int>(i);
+                deltaOut[k] = deltaAt(i);
+                ++k;
+            }
+        }
+    });
 }
 
 void KivoMorph::warnShortTarget(const ItemKey& item, unsigned int targetCount, unsigned int baseCount) {

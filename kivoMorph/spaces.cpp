@@ -1,25 +1,10 @@
 #include "kivoMorph/spaces.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-#include <tbb/partitioner.h>
-#include <tbb/task_group.h>
+#include "kivoMorph/parallel.h"
 
 #include <cmath>
 
 namespace {
-
-template <typename Body> void forEachPoint(unsigned int count, const Body& body) {
-    tbb::task_group_context context;
-    tbb::parallel_for(
-        tbb::blocked_range<unsigned int>(0, count),
-        [&body](const tbb::blocked_range<unsigned int>& range) {
-            for (unsigned int i = range.begin(); i != range.end(); ++i) {
-                body(i);
-            }
-        },
-        tbb::auto_partitioner(), context);
-}
 
 // Inverse of the upper 3x3 of a row-vector matrix, or false when it is singular.
 bool invertLinear(const MMatrix& m, double inverse[3][3]) {
@@ -46,20 +31,29 @@ bool invertLinear(const MMatrix& m, double inverse[3][3]) {
 } // namespace
 
 void transformPoints(MPointArray& points, const MMatrix& matrix) {
-    forEachPoint(points.length(), [&points, &matrix](unsigned int i) { points[i] *= matrix; });
+    if (points.length() == 0) {
+        return;
+    }
+    MPoint* first = &points[0];
+    forEachPoint(points.length(), [first, &matrix](unsigned int i) { first[i] *= matrix; });
 }
 
 void applyWorldDeltas(MPointArray& objectPoints, const MPointArray& worldBase, const MPointArray& moved,
                       const MMatrix& localToWorld) {
     double inverse[3][3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
     invertLinear(localToWorld, inverse);
+    if (objectPoints.length() == 0) {
+        return;
+    }
+    // Written through their address (made this array's own first) so that tasks share no state.
+    MPoint* object = &objectPoints[0];
     forEachPoint(objectPoints.length(), [&](unsigned int i) {
         const double dx = moved[i].x - worldBase[i].x;
         const double dy = moved[i].y - worldBase[i].y;
         const double dz = moved[i].z - worldBase[i].z;
         // Row vectors: object delta = world delta * inverse.
-        objectPoints[i].x += dx * inverse[0][0] + dy * inverse[1][0] + dz * inverse[2][0];
-        objectPoints[i].y += dx * inverse[0][1] + dy * inverse[1][1] + dz * inverse[2][1];
-        objectPoints[i].z += dx * inverse[0][2] + dy * inverse[1][2] + dz * inverse[2][2];
+        object[i].x += dx * inverse[0][0] + dy * inverse[1][0] + dz * inverse[2][0];
+        object[i].y += dx * inverse[0][1] + dy * inverse[1][1] + dz * inverse[2][1];
+        object[i].z += dx * inverse[0][2] + dy * inverse[1][2] + dz * inverse[2][2];
     });
 }

@@ -1,6 +1,7 @@
 // One target of the evaluation loop: choosing its items' factors (plain, standard inbetween
-// or Bezier), finding their data (cache, stored arrays or live geometry) and adding the
-// weighted deltas to the output points.
+// or Bezier) and finding their data (cache, stored arrays or live geometry). Each contributing
+// item becomes a blend job; the jobs of every target are applied together after the loop
+// (blendJobs.cpp).
 
 #include "kivoMorph/inbetween.h"
 #include "kivoMorph/kivoMorph.h"
@@ -12,98 +13,48 @@
 #include <maya/MGlobal.h>
 
 #include <algorithm>
-#include <deque>
 
 namespace {
-
-// The single-precision weight product of one point; the vectors hold one entry per point.
-struct PointWeights {
-    const std::vector<float>& deformer;
-    const std::vector<double>& base;
-    const std::vector<double>& target;
-    float envelope;
-
-    float at(unsigned int i) const {
-        return static_cast<float>(base[i]) * static_cast<float>(target[i]) * (envelope * deformer[i]);
-    }
-};
-
-// An inbetween taking part in a Bezier blend.
-struct Inbetween {
-    const MPointArray* deltas;
-    const std::unordered_map<int, unsigned int>* lookup;
-};
-
-// Stored entries that cannot be applied: a point index outside the geometry, or an index
-// without a delta. Returns the number of entries that can be read, and whether any cannot.
-unsigned int readableEntries(const MIntArray& indices, const MPointArray& deltas, bool& incomplete) {
-    const unsigned int stored = indices.length();
-    const unsigned int readable = std::min(stored, deltas.length());
-    incomplete = readable < stored;
-    return readable;
-}
-
-// output[i] += (f * pointWeight) * delta, factor and weight in single precision.
-bool addPlainItem(const MIntArray& indices, const MPointArray& deltas, float factor,
-                  const PointWeights& weights, MPointArray& output) {
-    bool incomplete = false;
-    const unsigned int readable = readableEntries(indices, deltas, incomplete);
-    const int pointCount = static_cast<int>(output.length());
-    for (unsigned int k = 0; k < readable; ++k) {
-        const int i = indices[k];
-        if (i < 0 || i >= pointCount) {
-            incomplete = true;
-            continue;
-        }
-        const float scale = factor * weights.at(static_cast<unsigned int>(i));
-        MPoint& point = output[static_cast<unsigned int>(i)];
-        const MPoint& delta = deltas[k];
-        point.x += scale * delta.x;
-        point.y += scale * delta.y;
-        point.z += scale * delta.z;
-    }
-    return !incomplete;
-}
-
-// output[i] += pointWeight * Bezier blend of the point's inbetween deltas towards the full one.
-bool addBezierItem(const MIntArray& indices, const MPointArray& deltas, float t, double s,
-                   const std::vector<Inbetween>& inbetweens, const PointWeights& weights,
-                   MPointArray& output) {
-    bool incomplete = false;
-    const unsigned int readable = readableEntries(indices, deltas, incomplete);
-    const int pointCount = static_cast<int>(output.length());
-    std::vector<inbetween::BlendVector> controls(inbetweens.size());
-    for (unsigned int k = 0; k < readable; ++k) {
-        const int i = indices[k];
-        if (i < 0 || i >= pointCount) {
-            incomplete = true;
-            continue;
-        }
-        for (std::size_t j = 0; j < inbetweens.size(); ++j) {
-            controls[j] = {};
-            const auto found = inbetweens[j].lookup->find(i);
-            if (found != inbetweens[j].lookup->end() && found->second < inbetweens[j].deltas->length()) {
-                const MPoint& d = (*inbetweens[j].deltas)[found->second];
-                controls[j] = {d.x, d.y, d.z};
-            }
-        }
-        const MPoint& full = deltas[k];
-        const inbetween::BlendVector blended =
-            inbetween::bezierBlendPoint(controls, {full.x, full.y, full.z}, t, s);
-        const float pointWeight = weights.at(static_cast<unsigned int>(i));
-        MPoint& point = output[static_cast<unsigned int>(i)];
-        point.x += pointWeight * blended.x;
-        point.y += pointWeight * blended.y;
-        point.z += pointWeight * blended.z;
-    }
-    return !incomplete;
-}
 
 const TargetItemCache* validCachedItem(const std::vector<TargetItemCache>* cached, unsigned int position) {
     if (cached == nullptr || position >= cached->size() || !(*cached)[position].valid) {
         return nullptr;
     }
     return &(*cached)[position];
+}
+
+// Entries that cannot be applied: a point index outside the geometry, or an index without a
+// delta. Whether all entries can be, and (when they can) whether their indices ascend.
+bool entriesApply(const TargetItemCache& item, unsigned int pointCount, bool& ascends) {
+    const unsigned int count = item.indices.length();
+    if (item.deltas.length() < count) {
+        return false;
+    }
+    if (count == 0) {
+        ascends = true;
+        return true;
+    }
+    const int* first = &item.indices[0];
+    const int* last = first + count;
+    ascends = item.ascending || std::is_sorted(first, last);
+    if (ascends) {
+        return *first >= 0 && static_cast<unsigned int>(last[-1]) < pointCount;
+    }
+    return std::all_of(first, last,
+                       [pointCount](int i) { return i >= 0 && static_cast<unsigned int>(i) < pointCount; });
+}
+
+// The entries of an item that can be applied, in their order.
+void keepApplicableEntries(const TargetItemCache& item, unsigned int pointCount, TargetItemCache& kept) {
+    const unsigned int readable = std::min(item.indices.length(), item.deltas.length());
+    for (unsigned int k = 0; k < readable; ++k) {
+        const int i = item.indices[k];
+        if (i >= 0 && static_cast<unsigned int>(i) < pointCount) {
+            kept.indices.append(i);
+            kept.deltas.append(item.deltas[k]);
+        }
+    }
+    kept.ascending = ascending(kept.indices, kept.indices.length());
 }
 
 } // namespace
@@ -124,6 +75,8 @@ MStatus KivoMorph::readStoredItem(MDataHandle& itemHandle, TargetItemCache& item
     KIVO_MORPH_CHECK(status, "");
     item.deltas = pointsFn.array(&status);
     KIVO_MORPH_CHECK(status, "");
+    // Arrays from a scene file or a script may be in any order.
+    item.ascending = false;
     present = true;
     return status;
 }
@@ -135,6 +88,35 @@ void KivoMorph::warnStoredEntriesSkipped(const ItemKey& item) {
     MGlobal::displayWarning(MString("KivoMorph '") + name() + "': " + itemPath(item) +
                             " holds point indices outside the geometry or fewer deltas than indices;"
                             " those entries are skipped.");
+}
+
+const TargetItemCache& KivoMorph::applicableItem(const TargetItemCache& item, const ItemKey& key,
+                                                 BlendContext& context) {
+    bool ascends = true;
+    if (entriesApply(item, context.pointCount, ascends)) {
+        context.ordered = context.ordered && ascends;
+        return item;
+    }
+    warnStoredEntriesSkipped(key);
+    TargetItemCache& kept = fWork.owned.emplace_back();
+    keepApplicableEntries(item, context.pointCount, kept);
+    context.ordered = context.ordered && kept.ascending;
+    return kept;
+}
+
+BezierControl KivoMorph::bezierControlOf(const TargetItemCache& item) {
+    BezierControl control{&item.indices, &item.deltas, nullptr};
+    if (!item.ascending) {
+        // The first entry of an index wins, as with a binary search over ascending indices.
+        auto& lookup = fWork.lookups.emplace_back();
+        const unsigned int count = item.indices.length();
+        lookup.reserve(count);
+        for (unsigned int k = 0; k < count; ++k) {
+            lookup.emplace(item.indices[k], k);
+        }
+        control.lookup = &lookup;
+    }
+    return control;
 }
 
 MStatus KivoMorph::cachedItemsFor(MArrayDataHandle& targetArray, unsigned int target,
@@ -206,11 +188,13 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
     std::vector<float> itemWeights;
     bool standardInbetween = false;
     const bool bezier = itemCount >= 2 && settings.bezier;
-    std::deque<TargetItemCache> owned;
-    std::vector<Inbetween> inbetweens;
+    std::vector<BezierControl>* inbetweens = nullptr;
     if (itemCount >= 2) {
         itemWeights = inbetween::itemWeightList(itemIndices);
         standardInbetween = true;
+    }
+    if (bezier) {
+        inbetweens = &fWork.controls.emplace_back();
     }
     for (unsigned int p = 0; bezier && p < itemCount; ++p) {
         if (inbetween::isRestItem(itemIndices[p])) {
@@ -224,18 +208,19 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
             continue;
         }
         if (const TargetItemCache* item = validCachedItem(cached, p)) {
-            inbetweens.push_back({&item->deltas, &item->indexLookup});
+            inbetweens->push_back(bezierControlOf(*item));
             standardInbetween = false;
             continue;
         }
         status = items.jumpToArrayElement(p);
         KIVO_MORPH_CHECK(status, "");
-        TargetItemCache& item = owned.emplace_back();
+        TargetItemCache& item = fWork.owned.emplace_back();
         MStatus liveStatus;
         if (settings.live) {
             // A failed live inbetween still takes part, with the entries it holds.
             liveStatus = liveTargetDeltas(items, context.encode, target, itemIndices[p], targetPrecisionValue,
                                           item.indices, item.deltas);
+            item.ascending = true;
         } else {
             MDataHandle itemHandle = items.inputValue(&status);
             KIVO_MORPH_CHECK(status, "");
@@ -245,12 +230,11 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
                 return status;
             }
             if (!present) {
-                owned.pop_back();
+                fWork.owned.pop_back();
                 continue;
             }
         }
-        buildIndexLookup(item);
-        inbetweens.push_back({&item.deltas, &item.indexLookup});
+        inbetweens->push_back(bezierControlOf(item));
         if (liveStatus) {
             standardInbetween = false;
         } else {
@@ -258,26 +242,26 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
         }
     }
 
-    const PointWeights weights{geometry.deformerWeights, geometry.baseWeights, geometry.targetWeights[target],
-                               context.envelope};
+    const TargetWeightCache& targetWeightsCache = geometry.targetWeights[target];
+    const float* targetWeightValues = targetWeightsCache.allOnes ? nullptr : targetWeightsCache.values.data();
     const double curve = 2.0 * static_cast<double>(settings.curvature);
     for (unsigned int p = bezier ? itemCount - 1 : 0; p < itemCount; ++p) {
-        const PhaseClock itemClock(context.timing);
         const TargetItemCache* item = validCachedItem(cached, p);
         const unsigned int itemIndex = item != nullptr ? item->itemIndex : itemIndices[p];
         if (inbetween::isRestItem(itemIndex)) {
             continue;
         }
-        TargetItemCache local;
         if (item == nullptr) {
             status = items.jumpToArrayElement(p);
             KIVO_MORPH_CHECK(status, "");
+            TargetItemCache& local = fWork.owned.emplace_back();
             if (settings.live) {
                 if (!liveTargetDeltas(items, context.encode, target, itemIndex, targetPrecisionValue,
                                       local.indices, local.deltas)) {
                     MGlobal::displayWarning(" Live blend failed !");
                     continue;
                 }
+                local.ascending = true;
             } else {
                 MDataHandle itemHandle = items.inputValue(&status);
                 KIVO_MORPH_CHECK(status, "");
@@ -298,14 +282,17 @@ MStatus KivoMorph::blendTarget(MArrayDataHandle& targetArray, float w, BlendCont
         if (!factor) {
             continue;
         }
-        const bool complete =
-            bezier ? addBezierItem(item->indices, item->deltas, *factor, curve, inbetweens, weights,
-                                   *context.output)
-                   : addPlainItem(item->indices, item->deltas, *factor, weights, *context.output);
-        if (!complete) {
-            warnStoredEntriesSkipped(ItemKey(context.multiIndex, target, itemIndex));
-        }
-        itemClock.addTo(context.times->nonUvLoop);
+        const TargetItemCache& applied =
+            applicableItem(*item, ItemKey(context.multiIndex, target, itemIndex), context);
+        BlendJob job;
+        job.indices = &applied.indices;
+        job.deltas = &applied.deltas;
+        job.count = applied.indices.length();
+        job.factor = *factor;
+        job.targetWeights = targetWeightValues;
+        job.bezier = bezier ? inbetweens : nullptr;
+        job.curve = curve;
+        fWork.jobs.push_back(job);
     }
     return MS::kSuccess;
 }

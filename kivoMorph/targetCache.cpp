@@ -88,7 +88,6 @@ MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeC
         if (!status) {
             return status;
         }
-        buildIndexLookup(item);
         item.valid = true;
         encodedAny = true;
     }
@@ -103,15 +102,6 @@ MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeC
     cachedHandle.setClean();
     fTargetCache[cacheKey(context.geometry, target)] = std::move(list);
     return MS::kSuccess;
-}
-
-void KivoMorph::buildIndexLookup(TargetItemCache& item) {
-    item.indexLookup.clear();
-    const unsigned int count = item.indices.length();
-    item.indexLookup.reserve(count);
-    for (unsigned int k = 0; k < count; ++k) {
-        item.indexLookup.emplace(item.indices[k], k);
-    }
 }
 
 MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,

@@ -50,6 +50,9 @@ public:
 
     std::map<PlugKey, Endpoint> incoming;
     std::multimap<PlugKey, Endpoint> outgoing;
+    // False once no destination of an incoming connection is dirty, so that reading the node's
+    // values need not look at its connections again until one of them is dirtied.
+    bool incomingMayBeDirty = false;
 };
 
 Node* nodeOf(const MObject& object);

@@ -173,6 +173,7 @@ MStatus Scene::connect(const MPlug& src, const MPlug& dst) {
     srcNode->outgoing.emplace(s, Endpoint{dstNode, d});
     if (Value* v = dstNode->find(d, true))
         v->setDirtyTree(true);
+    dstNode->incomingMayBeDirty = true;
     if (srcNode->cls->isComputed(s.attr) && s.fullySpecified() && !srcNode->find(s, false))
         if (Value* v = srcNode->find(s, true))
             v->setDirtyTree(true);
@@ -232,12 +233,18 @@ bool Scene::sourceOf(const MPlug& dst, MPlug& src) const {
 }
 
 void Scene::pullConnections(Node* node, const PlugKey& key, int depth) {
-    if (depth > 64)
-        return; // a cycle: give up rather than recurse forever
+    if (depth > 64 || !node->incomingMayBeDirty)
+        return; // nothing to pull, or a cycle: give up rather than recurse forever
     std::vector<std::pair<PlugKey, Endpoint>> pending;
-    for (const auto& in : node->incoming)
-        if (key.within(in.first) || in.first.within(key))
+    bool othersDirty = false;
+    for (const auto& in : node->incoming) {
+        if (key.within(in.first) || in.first.within(key)) {
             pending.emplace_back(in.first, in.second);
+        } else if (!othersDirty) {
+            const Value* other = node->find(in.first, false);
+            othersDirty = other && other->anyDirty();
+        }
+    }
     for (const auto& [dstKey, src] : pending) {
         Value* dst = node->find(dstKey, true);
         if (!dst || !dst->anyDirty())
@@ -249,6 +256,8 @@ void Scene::pullConnections(Node* node, const PlugKey& key, int depth) {
         }
         dst->setDirtyTree(false);
     }
+    if (!othersDirty)
+        node->incomingMayBeDirty = false;
 }
 
 Value* Scene::evaluate(Node* node, const PlugKey& key) {
@@ -365,6 +374,11 @@ MStatus Scene::removeElement(const MPlug& element) {
 void Scene::markDirty(Node* node, const PlugKey& key) {
     if (!key.attr)
         return;
+    for (const auto& in : node->incoming)
+        if (in.first.overlaps(key)) {
+            node->incomingMayBeDirty = true;
+            break;
+        }
     // Expand unspecified indices over the elements that exist.
     std::vector<const Attribute*> chain = key.attr->chain();
     std::vector<Value*> level{node->rootValue(chain.front())};

@@ -1,6 +1,5 @@
 #include "geometry/GeometryAccess.h"
 #include "dag/Dag.h"
-#include "dg/DataTypes.h"
 
 namespace khost {
 
@@ -56,8 +55,6 @@ MStatus GeometryAccess::setPoints(const MPointArray& points, MSpace::Space space
         for (MPoint& p : local)
             p *= toObject;
     }
-    if (!allFinite(local))
-        return MS::kInvalidParameter;
     fData->points = local;
     if (auto* curve = dynamic_cast<NurbsCurveData*>(fData.get()))
         curve->wrapPeriodicCVs();
