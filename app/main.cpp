@@ -5,6 +5,8 @@
 #include "command/Script.h"
 #include "core/HostInit.h"
 #include "core/Messages.h"
+#include "core/Threads.h"
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <maya/MGlobal.h>
@@ -15,17 +17,24 @@
 namespace {
 
 const char* const kUsage = R"(usage:
-  kivo                                  run statements read from standard input
-  kivo run FILE [--keep-going] [--gpu]  run a script file
-  kivo demo [--out DIR] [--gpu]         build the demo scene and write its OBJ files into DIR
-                                        (default: demo_out)
+  kivo [--threads N]                                  run statements read from standard input
+  kivo run FILE [--keep-going] [--gpu] [--threads N]  run a script file
+  kivo demo [--out DIR] [--gpu] [--threads N]         build the demo scene and write its OBJ files
+                                                      into DIR (default: demo_out)
 A failing statement stops a script unless --keep-going; the exit status is 1 when any statement
-failed, 2 for a usage error.
+failed, 2 for a usage error. --threads limits evaluation to N threads (as KIVO_THREADS does).
 )";
 
 int usageError(const std::string& text) {
     std::cerr << "kivo: " << text << "\n" << kUsage;
     return 2;
+}
+
+// A --threads argument, or -1 when it is not a positive number.
+int threadCountOf(const std::string& text) {
+    char* end = nullptr;
+    const long count = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0' && count >= 1 && count <= 4096 ? static_cast<int>(count) : -1;
 }
 
 bool runFile(const std::string& path, bool keepGoing) {
@@ -49,17 +58,20 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    const std::string mode = args.empty() ? "" : args[0];
+    const std::string mode = args.empty() || args[0].rfind("--", 0) == 0 ? "" : args[0];
     if (!mode.empty() && mode != "run" && mode != "demo")
         return usageError("unknown command \"" + mode + "\"");
 
     bool gpu = false;
     bool keepGoing = false;
+    int threads = 0;
     std::string file;
     std::string outDir = "demo_out";
-    for (size_t i = 1; i < args.size(); ++i) {
+    for (size_t i = mode.empty() ? 0 : 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--gpu")
+        if (a == "--threads" && i + 1 < args.size())
+            threads = threadCountOf(args[++i]);
+        else if (a == "--gpu")
             gpu = true;
         else if (a == "--keep-going" && mode == "run")
             keepGoing = true;
@@ -72,9 +84,13 @@ int main(int argc, char** argv) {
     }
     if (mode == "run" && file.empty())
         return usageError("run needs a script file");
+    if (threads < 0)
+        return usageError("--threads needs a positive number of threads");
 
-    khost::initializeHost();
     khost::Messages::instance().setOutput(&std::cout);
+    khost::initializeHost();
+    if (threads > 0)
+        khost::setThreadCount(threads);
     if (gpu)
         MGlobal::displayWarning(
             "GPU deformer evaluation is not available in this build: --gpu is ignored and "

@@ -187,3 +187,41 @@ TEST_F(ScriptTest, PythonErrorsAreReportedAndUndoTakesBackTheWholeCall) {
     EXPECT_EQ(node("u1"), nullptr);
     EXPECT_EQ(node("u2"), nullptr);
 }
+
+TEST_F(ScriptTest, VariablesHoldNumbersWordsAndCommandResultsAndScriptsTimeThemselves) {
+    EXPECT_TRUE(khost::runScript("float $start = `timerX`;\n"
+                                 "string $who = `createNode transform -n mover`;\n"
+                                 "int $steps = 2.9;\n"
+                                 "move -r $steps 0 0 $who;\n"
+                                 "$label = \"-n\";\n"
+                                 "getAttr mover.tx;\n"
+                                 "float $seconds = `timerX -st $start`;\n"));
+    EXPECT_EQ(output(), "// Result: -n //\n// Result: 2 //\n") << "declarations print nothing";
+    std::vector<std::string> elapsed = run("timerX -startTime $start");
+    ASSERT_EQ(elapsed.size(), 1u);
+    EXPECT_GE(std::stod(elapsed[0]), 0.0);
+    EXPECT_LT(std::stod(elapsed[0]), 60.0);
+    // A variable's value is never a flag.
+    EXPECT_FALSE(khost::executeStatement("createNode transform $label other"));
+
+    khost::Messages::instance().clear();
+    EXPECT_FALSE(khost::executeStatement("getAttr $nowhere"));
+    EXPECT_FALSE(khost::executeStatement("float $bad = \"text\""));
+    EXPECT_FALSE(khost::executeStatement("$who = `frobnicate`"));
+    EXPECT_FALSE(khost::executeStatement("$who + 1"));
+    EXPECT_EQ(errors(), (std::vector<std::string>{"\"$nowhere\" is an undeclared variable.",
+                                                  "Cannot assign \"text\" to the float variable $bad.",
+                                                  "Cannot find procedure \"frobnicate\".",
+                                                  "Line 1: Syntax error in the assignment of $who."}));
+    EXPECT_EQ(result("$who"), "mover") << "a failed assignment leaves the variable as it was";
+}
+
+TEST(ParserTest, BackquotesHoldACommand) {
+    auto statements = parse("$t = `timerX -st $s`;");
+    ASSERT_EQ(statements.size(), 1u);
+    EXPECT_EQ(statements[0].command, "$t");
+    ASSERT_EQ(statements[0].args.size(), 2u);
+    EXPECT_TRUE(statements[0].args[1].substitution);
+    EXPECT_EQ(statements[0].args[1].text, "timerX -st $s");
+    EXPECT_EQ(parseError("float $t = `timerX;"), "Line 1.12: Unterminated backquote.");
+}

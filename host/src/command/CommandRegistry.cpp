@@ -53,6 +53,7 @@ void registerBuiltinCommands() {
     registerGeometryCommands();
     registerTransformCommands();
     registerFileCommands();
+    registerTimerCommands();
 }
 
 } // namespace khost

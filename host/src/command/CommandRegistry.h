@@ -33,5 +33,6 @@ void registerAttributeCommands();
 void registerGeometryCommands();
 void registerTransformCommands();
 void registerFileCommands();
+void registerTimerCommands();
 
 } // namespace khost

@@ -11,11 +11,11 @@ bool syntaxError(const Token& token, SyntaxError& error) {
 }
 
 bool isValue(const Token& token) {
-    return token.kind == Token::Word || token.kind == Token::String;
+    return token.kind == Token::Word || token.kind == Token::String || token.kind == Token::Substitution;
 }
 
 Argument argumentOf(const Token& token) {
-    return {token.text, token.kind == Token::String};
+    return {token.text, token.kind == Token::String, token.kind == Token::Substitution};
 }
 
 } // namespace

@@ -8,7 +8,8 @@ namespace khost {
 
 struct Argument {
     std::string text;
-    bool quoted = false; // quoted strings are never flags
+    bool quoted = false;       // quoted strings are never flags
+    bool substitution = false; // `command`: replaced by the command's result when the statement runs
 };
 
 struct Statement {

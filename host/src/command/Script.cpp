@@ -4,6 +4,7 @@
 #include "command/Python.h"
 #include "command/UndoQueue.h"
 #include "command/Values.h"
+#include "command/Variables.h"
 #include "core/Messages.h"
 #include <maya/MArgDatabase.h>
 #include <maya/MDoubleArray.h>
@@ -27,13 +28,6 @@ struct CommandDepth {
     CommandDepth(const CommandDepth&) = delete;
     CommandDepth& operator=(const CommandDepth&) = delete;
 };
-
-MArgList argListOf(const Statement& statement) {
-    MArgList args;
-    for (const Argument& a : statement.args)
-        args.addWord(a.text, a.quoted);
-    return args;
-}
 
 MStatus runBuiltin(const CommandEntry& entry, const MArgList& args, CommandResult& result, bool toQueue) {
     MSyntax syntax = entry.syntax ? entry.syntax() : MSyntax();
@@ -120,11 +114,22 @@ MStatus runStatements(const std::string& text, CommandResult& result, bool toQue
         return MS::kInvalidParameter;
     }
     for (const Statement& statement : statements) {
-        MStatus status = runCommand(statement.command, argListOf(statement), result, toQueue);
+        MStatus status = runStatement(statement, result, toQueue);
         if (!status)
             return status;
     }
     return MS::kSuccess;
+}
+
+MStatus runStatement(const Statement& statement, CommandResult& result, bool toQueue) {
+    result.clear();
+    if (isVariableStatement(statement))
+        return runVariableStatement(statement, result, toQueue);
+    MArgList args;
+    MStatus status = expandArguments(statement, args, toQueue);
+    if (!status)
+        return status;
+    return runCommand(statement.command, args, result, toQueue);
 }
 
 bool runScript(const std::string& text, const ScriptOptions& options) {
@@ -137,7 +142,7 @@ bool runScript(const std::string& text, const ScriptOptions& options) {
     bool allSucceeded = true;
     for (const Statement& statement : statements) {
         CommandResult result;
-        if (!runCommand(statement.command, argListOf(statement), result)) {
+        if (!runStatement(statement, result, true)) {
             allSucceeded = false;
             if (!options.keepGoing)
                 break;

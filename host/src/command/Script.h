@@ -1,5 +1,6 @@
 #pragma once
 // Running command-language text.
+#include "command/Parser.h"
 #include "command/Result.h"
 #include <maya/MArgList.h>
 #include <maya/MStatus.h>
@@ -24,5 +25,8 @@ MStatus executeStatement(const std::string& statement, std::vector<std::string>*
 MStatus runCommand(const std::string& name, const MArgList& args, CommandResult& result, bool toQueue = true);
 // Parses and runs statements, keeping the last one's result; stops at the first failure.
 MStatus runStatements(const std::string& text, CommandResult& result, bool toQueue);
+// Runs one parsed statement: a variable assignment, or a command whose variables and backquoted
+// commands are replaced by their values first.
+MStatus runStatement(const Statement& statement, CommandResult& result, bool toQueue);
 
 } // namespace khost

@@ -31,8 +31,8 @@ private:
 };
 
 bool isDelimiter(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) || c == ';' || c == '"' || c == '(' || c == ')' ||
-           c == ',' || c == '\0';
+    return std::isspace(static_cast<unsigned char>(c)) || c == ';' || c == '"' || c == '`' || c == '(' ||
+           c == ')' || c == ',' || c == '\0';
 }
 
 std::string where(int line, int column) {
@@ -99,6 +99,19 @@ bool tokenize(const std::string& text, std::vector<Token>& tokens, SyntaxError& 
         }
         if (token.kind != Token::End) {
             token.text = std::string(1, in.get());
+            tokens.push_back(token);
+            continue;
+        }
+        if (c == '`') {
+            in.get();
+            token.kind = Token::Substitution;
+            while (!in.done() && in.peek() != '`')
+                token.text += in.get();
+            if (in.done()) {
+                error.message = where(token.line, token.column) + "Unterminated backquote.";
+                return false;
+            }
+            in.get();
             tokens.push_back(token);
             continue;
         }

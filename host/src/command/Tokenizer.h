@@ -6,9 +6,11 @@
 namespace khost {
 
 struct Token {
-    enum Kind { Word, String, Semicolon, OpenParen, CloseParen, Comma, End };
+    enum Kind { Word, String, Substitution, Semicolon, OpenParen, CloseParen, Comma, End };
     Kind kind = End;
-    std::string text; // for String: the contents with escapes resolved
+    // For String: the contents with escapes resolved; for Substitution: the command between the
+    // backquotes, as it stands.
+    std::string text;
     int line = 1;
     int column = 1;
 };

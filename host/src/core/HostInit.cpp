@@ -1,4 +1,5 @@
 #include "core/HostInit.h"
+#include "core/Threads.h"
 #include <malloc.h>
 
 namespace khost {
@@ -13,6 +14,7 @@ void initializeHost() {
     // evaluation would fault its pages in anew, which costs far more than the deformation itself.
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    applyThreadCountFromEnvironment();
     registerDagNodeTypes();
     registerBuiltinCommands();
 }
