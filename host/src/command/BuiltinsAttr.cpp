@@ -309,10 +309,7 @@ MStatus listConnections(const MArgDatabase& args, CommandResult& result, UndoRec
     std::vector<Connection> connections = Scene::instance().connectionsOf(node);
     auto rank = [node](const Connection& c) {
         const Endpoint& here = c.dst.node == node ? c.dst : c.src;
-        const auto& attributes = node->cls->attributes;
-        auto at = std::find_if(attributes.begin(), attributes.end(),
-                               [&](const auto& a) { return a.get() == here.key.attr; });
-        return std::make_pair(at - attributes.begin(), here.key.indices);
+        return std::make_pair(node->cls->positionOf(here.key.attr), here.key.indices);
     };
     std::stable_sort(connections.begin(), connections.end(),
                      [&](const Connection& a, const Connection& b) { return rank(a) < rank(b); });

@@ -153,6 +153,39 @@ MStatus nodeType(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     return MS::kSuccess;
 }
 
+// --- listRelatives ---
+
+MSyntax listRelativesSyntax() {
+    MSyntax syntax;
+    syntax.addFlag("-c", "-children");
+    syntax.addFlag("-s", "-shapes");
+    syntax.addFlag("-p", "-parent");
+    syntax.setObjectType(MSyntax::kSelectionList, 0);
+    syntax.useSelectionAsDefault(true);
+    return syntax;
+}
+
+// The children of DAG nodes (the default), only their shapes (-s), or their parents (-p).
+MStatus listRelatives(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
+    MSelectionList items;
+    args.getObjects(items);
+    const bool parents = args.isFlagSet("-p"), shapes = args.isFlagSet("-s");
+    for (const MSelectionList::Item& item : items.items()) {
+        Node* node = nodeOf(item.node);
+        if (!node || !node->isDag())
+            continue;
+        if (parents) {
+            if (node->parent)
+                result.append(node->parent->name);
+            continue;
+        }
+        for (Node* child : node->children)
+            if (!shapes || isShape(child))
+                result.append(child->name);
+    }
+    return MS::kSuccess;
+}
+
 // --- select ---
 
 MSyntax selectSyntax() {
@@ -244,7 +277,8 @@ MSyntax duplicateSyntax() {
 }
 
 // Copies a node's values (inputs evaluated first, so a deformed shape keeps its current geometry)
-// and, for DAG nodes, its children.
+// and, for DAG nodes, its children. A shape named after its transform is named after the copy, as
+// Maya does (duplicate -n tgt base gives tgt and tgtShape).
 std::shared_ptr<Node> copyNode(UndoRecord& undo, Node* original, const std::string& name, Node* parent) {
     for (const auto& in : original->incoming)
         Scene::instance().evaluate(original, in.first);
@@ -260,9 +294,11 @@ std::shared_ptr<Node> copyNode(UndoRecord& undo, Node* original, const std::stri
     copy->locked = original->locked;
     copy->aliases = original->aliases;
     std::vector<Node*> children = original->children;
-    for (Node* child : children)
-        if (!copyNode(undo, child, std::string(), copy.get()))
+    for (Node* child : children) {
+        const bool namedAfterParent = isShape(child) && child->name == shapeNameFor(original->name);
+        if (!copyNode(undo, child, namedAfterParent ? shapeNameFor(copy->name) : std::string(), copy.get()))
             return nullptr;
+    }
     return copy;
 }
 
@@ -346,6 +382,7 @@ void registerSceneCommands() {
     registerBuiltin("objExists", oneObjectSyntax, objExists);
     registerBuiltin("nodeType", oneObjectSyntax, nodeType);
     registerBuiltin("select", selectSyntax, select);
+    registerBuiltin("listRelatives", listRelativesSyntax, listRelatives);
     registerBuiltin("delete", nodesSyntax, deleteNodes);
     registerBuiltin("rename", renameSyntax, rename);
     registerBuiltin("duplicate", duplicateSyntax, duplicate);

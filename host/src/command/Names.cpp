@@ -1,5 +1,6 @@
 #include "command/Names.h"
 #include "command/Components.h"
+#include "dag/Dag.h"
 #include <cstdlib>
 
 namespace khost {
@@ -81,6 +82,14 @@ Node* findNode(const std::string& name) {
 }
 
 bool resolveAttribute(Node* node, const std::string& attrPath, PlugPath& out) {
+    if (resolveOwnAttribute(node, attrPath, out))
+        return true;
+    // As in Maya, a transform stands for its shape where it has no such attribute itself.
+    Node* shape = isTransform(node) ? shapeOf(node) : nullptr;
+    return shape && resolveOwnAttribute(shape, attrPath, out);
+}
+
+bool resolveOwnAttribute(Node* node, const std::string& attrPath, PlugPath& out) {
     out = PlugPath();
     out.node = node;
     for (const auto& alias : node->aliases)

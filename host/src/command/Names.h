@@ -23,8 +23,11 @@ struct PlugPath {
 // Parses "node.attr", "node.a[3].b", "node.alias" and a last index range "node.a[2:5]".
 // On failure, problem says what was wrong, in Maya's words.
 bool resolvePlug(const std::string& text, PlugPath& out, std::string& problem);
-// The attribute part only, for a known node.
+// The attribute part only, for a known node; a transform without the attribute resolves it on its
+// shape (out.node is then the shape).
 bool resolveAttribute(Node* node, const std::string& attrPath, PlugPath& out);
+// The same, on the node itself only.
+bool resolveOwnAttribute(Node* node, const std::string& attrPath, PlugPath& out);
 
 // "node.vtx[3]", "node.vtx[2:5]", "node.vtx[*]", "node.cv[1]" on a shape, or on a transform
 // (meaning its first shape that is not an intermediate object).

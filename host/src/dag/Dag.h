@@ -48,6 +48,9 @@ std::shared_ptr<Node> createShape(UndoRecord& record, const std::string& typeNam
                                   const MObject& geometryData, const std::string& transformName,
                                   Node* parentOrNull, std::string* shapeName);
 
+// The name of a transform's shape: pPlane1 -> pPlaneShape1, base -> baseShape.
+std::string shapeNameFor(const std::string& transformName);
+
 // Adds a shape of typeName holding a copy of geometryData under an existing transform, named as
 // createShape names it.
 std::shared_ptr<Node> addShape(UndoRecord& record, const std::string& typeName, const MObject& geometryData,

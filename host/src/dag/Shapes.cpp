@@ -73,14 +73,14 @@ ShapeAttributes rawAttributes(const ShapeAttributeObjects& a) {
             attributeOf(a.intermediate).get()};
 }
 
+} // namespace
+
 // pPlane1 -> pPlaneShape1, base -> baseShape.
 std::string shapeNameFor(const std::string& transformName) {
     size_t digits = transformName.find_last_not_of("0123456789");
     size_t split = digits == std::string::npos ? 0 : digits + 1;
     return transformName.substr(0, split) + "Shape" + transformName.substr(split);
 }
-
-} // namespace
 
 void registerShapeTypes() {
     registerBuiltinClass(

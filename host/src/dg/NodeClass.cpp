@@ -10,6 +10,12 @@ void NodeClass::addAttribute(const std::shared_ptr<Attribute>& attribute) {
         addAttribute(c);
 }
 
+size_t NodeClass::positionOf(const Attribute* attribute) const {
+    const auto at = std::find_if(attributes.begin(), attributes.end(),
+                                 [attribute](const auto& a) { return a.get() == attribute; });
+    return static_cast<size_t>(at - attributes.begin());
+}
+
 bool NodeClass::has(const Attribute* attribute) const {
     return std::any_of(attributes.begin(), attributes.end(),
                        [&](const auto& a) { return a.get() == attribute; });

@@ -35,6 +35,9 @@ struct NodeClass {
     bool has(const Attribute* attribute) const;
     std::vector<const Attribute*> roots() const;
     const Attribute* find(const std::string& name) const;
+    // Where the attribute stands among the class's attributes (their order of addition); the count
+    // of attributes when the class has no such attribute.
+    size_t positionOf(const Attribute* attribute) const;
     // True when something affects the attribute or one of its ancestors: its value is computed.
     bool isComputed(const Attribute* attribute) const;
     // Declares that `from` affects `to` (use this rather than editing `affects` directly).
