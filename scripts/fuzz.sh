@@ -34,7 +34,7 @@ for target in "${targets[@]}"; do
            -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1)
   case "$target" in
     parse | scene) options+=(-dict="$root/tests/fuzz/script.dict") ;;
-    *) options+=(-dict="$root/tests/fuzz/$target.dict") ;;
+    python | obj) options+=(-dict="$root/tests/fuzz/$target.dict") ;;
   esac
   log="$build/logs/$target.log"
   echo "fuzz_$target: ${seconds}s"
