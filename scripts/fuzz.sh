@@ -20,7 +20,8 @@ BUILD_DIR="$build" BUILD_TYPE=RelWithDebInfo "$root/scripts/build.sh" \
 
 seeds="$root/tests/fuzz/corpus"
 mkdir -p "$build/artifacts" "$build/logs"
-# Scripts under test may save or export files: they land in a scratch folder, not in the tree.
+# Scripts under test may save or export files: they land in a scratch folder, not in the tree. The
+# targets' own temporary files go there too, since a target that crashes cannot remove them.
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 # A 2 MB stack instead of 8: recursion as deep as the input is long then overflows within the 4 KB
@@ -38,8 +39,8 @@ for target in "${targets[@]}"; do
   esac
   log="$build/logs/$target.log"
   echo "fuzz_$target: ${seconds}s"
-  if (cd "$scratch" && "$build/tests/fuzz/fuzz_$target" "${options[@]}" "$build/corpus/$target" \
-      "$seeds/$target") >"$log" 2>&1; then
+  if (cd "$scratch" && TMPDIR="$scratch" "$build/tests/fuzz/fuzz_$target" "${options[@]}" \
+      "$build/corpus/$target" "$seeds/$target") >"$log" 2>&1; then
     grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$log" | tail -n 1
   else
     tail -n 60 "$log"
