@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
-packages=(cmake g++ make libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev)
+# clang and its compiler-rt (libFuzzer, the sanitizers' runtimes) build the fuzz targets.
+packages=(cmake g++ make libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,5 @@
+from maya import cmds as mc; mc.createNode('transform', n='p1')
+mc.setAttr('p1.translate', 1, -2, 3.5)
+mc.curve(d=1, p=[(0, 0, 0), (1, 0, 0), (2, 1, 0)], n='c')
+mc.select('p1', add=True); mc.ls(sl=True, type=['transform', 'mesh'])
+mc.getAttr('p1.tx', l=True)
