@@ -1,7 +1,9 @@
 #include "kivoMorph/kivoMorph.h"
 
-const MTypeId KivoMorph::id(0x140541);
-const char* const KivoMorph::nodeTypeName = "kivoMorph";
+#include "common/nodeType.h"
+
+const MTypeId KivoMorph::id = kKivoMorphTypeId;
+const char* const KivoMorph::nodeTypeName = kKivoMorphTypeName;
 
 MObject KivoMorph::inputTarget;
 MObject KivoMorph::inputTargetGroup;

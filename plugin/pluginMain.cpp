@@ -1,6 +1,7 @@
 // Entry points of the kivoMorph plug-in module.
 
 #include "kivoMorph/kivoMorph.h"
+#include "kivoMorphCommand/kivoMorphCommand.h"
 
 #include <maya/MFnPlugin.h>
 #include <maya/MGlobal.h>
@@ -16,6 +17,12 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
         MGlobal::displayError(" Unable to register kivoMorph node! ");
         return status;
     }
+    status = plugin.registerCommand(KivoMorphCommand::commandName, KivoMorphCommand::creator,
+                                    KivoMorphCommand::newSyntax);
+    if (!status) {
+        MGlobal::displayError(" Unable to register kivoMorph command! ");
+        return status;
+    }
     return status;
 }
 
@@ -25,6 +32,11 @@ PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
     MStatus status = plugin.deregisterNode(KivoMorph::id);
     if (!status) {
         MGlobal::displayError(" Unable to deregister kivoMorph node! ");
+        return status;
+    }
+    status = plugin.deregisterCommand(KivoMorphCommand::commandName);
+    if (!status) {
+        MGlobal::displayError(" Unable to deregister kivoMorph command! ");
         return status;
     }
     return status;

@@ -197,10 +197,18 @@ MStatus deformer(const MArgDatabase& args, CommandResult& result, UndoRecord& un
     args.getObjects(items);
     std::vector<Node*> shapes;
     for (const MSelectionList::Item& item : items.items()) {
-        Node* shape = shapeOf(nodeOf(item.node));
+        Node* node = nodeOf(item.node);
+        Node* shape = shapeOf(node);
         if (!shape || !item.plug.isNull())
             return fail("deformer: '" + item.text() + "' is not a deformable shape.", MS::kInvalidParameter);
-        shapes.push_back(shape);
+        if (!isTransform(node)) {
+            shapes.push_back(shape);
+            continue;
+        }
+        // A transform's every shape is deformed, as in Maya.
+        for (Node* child : node->children)
+            if (isShape(child) && !isIntermediate(child))
+                shapes.push_back(child);
     }
     std::shared_ptr<Node> created;
     std::string wanted = name.length() ? name.asChar() : cls->name + "#";
