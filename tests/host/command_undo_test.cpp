@@ -214,10 +214,15 @@ TEST_F(UndoQueueTest, ModifierDoItRunsNewOperationsAndUndoItReversesAll) {
     EXPECT_EQ(result("getAttr h.lb"), "label");
 
     EXPECT_TRUE(modifier.removeMultiInstance(plug("h.w[3]"), true));
+    EXPECT_TRUE(modifier.removeMultiInstance(plug("h.w[9]"), true)) << "a missing element is left alone";
     EXPECT_TRUE(modifier.commandToExecute("setAttr a.rx 30; createNode transform -n byMel"));
+    EXPECT_TRUE(modifier.pythonCommandToExecute("import maya.cmds as cmds; cmds.aliasAttr('lift', 'a.tz')"));
+    EXPECT_TRUE(modifier.disconnect(plug("a.tx"), plug("b.ty")));
     ASSERT_TRUE(modifier.doIt());
     EXPECT_EQ(result("getAttr -s h.w"), "0");
     EXPECT_NE(node("byMel"), nullptr);
+    EXPECT_EQ(result("aliasAttr -q a"), "lift translateZ");
+    EXPECT_EQ(result("listConnections b"), "");
     EXPECT_EQ(result("getAttr a.tz"), "4") << "operations already done are not run again";
 
     ASSERT_TRUE(modifier.undoIt());

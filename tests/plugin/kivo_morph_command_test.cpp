@@ -271,3 +271,18 @@ TEST_F(KivoMorphCommandTest, ALongUndoRedoAlternationReturnsTheSavedScene) {
     for (unsigned int i = 0; i < again.length(); ++i)
         EXPECT_POINT_NEAR(again[i], endPoints[i].x, endPoints[i].y, endPoints[i].z);
 }
+
+TEST_F(KivoMorphCommandTest, ACachedTargetFollowsTheInbetweensTheCommandAddsAndRemoves) {
+    planes({"base", "full", "mid"});
+    run("move -r 0 2 0 full.vtx[4]; move -r 1 0 0 mid.vtx[4]; select -r full base; kivoMorph -n m; select -cl;"
+        "setAttr m.full 0.5;");
+    const MPointArray rest = points("base");
+    run("setAttr m.rebind 1;");
+    EXPECT_OFFSET(offset("base", 4, rest), 0, 1, 0);
+    run("kivoMorph -e -ib true -t base 0 mid 0.5 m;");
+    EXPECT_OFFSET(offset("base", 4, rest), 1, 0, 0);
+    run("kivoMorph -e -ib true -rt full 0.5 m;");
+    EXPECT_OFFSET(offset("base", 4, rest), 0, 1, 0);
+    run("undo;");
+    EXPECT_OFFSET(offset("base", 4, rest), 1, 0, 0);
+}

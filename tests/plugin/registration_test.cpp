@@ -1,5 +1,6 @@
 // Loading and unloading the module: the node type it registers and removes, and the messages and
 // statuses of a registration or deregistration that fails.
+#include "command/CommandRegistry.h"
 #include "dg/NodeClass.h"
 #include "host/CommandFixture.h"
 #include "plugin/Plugin.h"
@@ -146,6 +147,31 @@ TEST_F(Registration, AFailedNodeDeregistrationSaysSoAndKeepsTheType) {
     EXPECT_TRUE(module.uninitialize(plugin));
     EXPECT_TRUE(errors().empty());
     EXPECT_EQ(kivoMorphClass(), nullptr);
+}
+
+// The command comes after the node: when it cannot be registered, its message and the failure
+// follow, and the node stays registered; unloading says which step failed.
+TEST_F(Registration, AFailedCommandRegistrationComesAfterTheNodeAndSaysSo) {
+    ASSERT_TRUE(khost::registerPluginCommand(
+        "kivoMorph", []() -> void* { return nullptr; }, nullptr, "squatter"));
+    Module module;
+    ASSERT_TRUE(module.initialize && module.uninitialize) << dlerror();
+    MObject plugin(std::make_shared<khost::Plugin>("kivoMorph", kModule));
+    EXPECT_EQ(module.initialize(plugin), MS::kFailure);
+    EXPECT_EQ(errorsInOrder(),
+              (std::vector<std::string>{
+                  "Cannot register command \"kivoMorph\": a command of that name already exists.",
+                  " Unable to register kivoMorph command! "}));
+    EXPECT_NE(kivoMorphClass(), nullptr);
+
+    ASSERT_TRUE(khost::deregisterPluginCommand("kivoMorph"));
+    clearMessages();
+    EXPECT_EQ(module.uninitialize(plugin), MS::kFailure);
+    EXPECT_EQ(errorsInOrder(),
+              (std::vector<std::string>{
+                  "Cannot deregister command \"kivoMorph\": the plug-in \"kivoMorph\" did not register it.",
+                  " Unable to deregister kivoMorph command! "}));
+    EXPECT_EQ(kivoMorphClass(), nullptr) << "the node went first";
 }
 
 } // namespace
