@@ -46,6 +46,12 @@ protected:
         return texts;
     }
     std::string output() const { return fOut.str(); }
+    // The statement must fail, its last error being this message.
+    void expectError(const std::string& statement, const std::string& message) {
+        EXPECT_FALSE(khost::executeStatement(statement)) << statement;
+        ASSERT_FALSE(errors().empty()) << statement;
+        EXPECT_EQ(errors().back(), message) << statement;
+    }
     // The scene as a saved file holds it.
     static std::string sceneText() {
         std::string text, problem;

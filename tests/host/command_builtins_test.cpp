@@ -47,11 +47,6 @@ protected:
         for (size_t k = 0; k < actual.size(); ++k)
             EXPECT_NEAR(actual[k], expected[k], 1e-12) << "value " << k;
     }
-    void expectError(const std::string& statement, const std::string& message) {
-        EXPECT_FALSE(khost::executeStatement(statement)) << statement;
-        ASSERT_FALSE(errors().empty()) << statement;
-        EXPECT_EQ(errors().back(), message) << statement;
-    }
 };
 
 } // namespace

@@ -78,8 +78,8 @@ const UndoCase kCases[] = {
     {"setAttrString", "createNode holder -n h", "setAttr -type \"string\" h.lb \"some \\\"text\\\"\""},
     {"setAttrLockAndValue", "createNode transform -n t", "setAttr -l true t.ty 4"},
     {"connectAttr", "createNode transform -n a; createNode transform -n b", "connectAttr a.tx b.ty"},
-    {"connectAttrGivesBackTheOldValue", "createNode transform -n a; createNode transform -n b; setAttr a.tx 3",
-     "connectAttr a.tx b.ty"},
+    {"connectAttrGivesBackTheOldValue",
+     "createNode transform -n a; createNode transform -n b; setAttr a.tx 3", "connectAttr a.tx b.ty"},
     {"connectAttrForceReplaces",
      "createNode transform -n a; createNode transform -n b; createNode transform -n c;"
      "connectAttr a.tx c.tx; setAttr b.ty 3",

@@ -40,11 +40,6 @@ protected:
         CommandTest::SetUp();
         registerRobust();
     }
-    void expectError(const std::string& statement, const std::string& message) {
-        EXPECT_FALSE(khost::executeStatement(statement)) << statement;
-        ASSERT_FALSE(errors().empty()) << statement;
-        EXPECT_EQ(errors().back(), message) << statement;
-    }
     static std::string path(const std::string& name) { return ::testing::TempDir() + "/" + name; }
     static void writeFile(const std::string& file, const std::string& text) {
         std::ofstream out(file, std::ios::binary);
