@@ -35,6 +35,8 @@ public:
     MStatus getPoint(int vertexId, MPoint& pos, MSpace::Space space = MSpace::kObject) const;
     MStatus getPolygonVertices(int polygonId, MIntArray& vertexList) const;
     MStatus getVertices(MIntArray& vertexCount, MIntArray& vertexList) const;
+    // The mesh vertex ids of one triangle of a polygon, in the triangulation MPointOnMesh refers to.
+    MStatus getPolygonTriangleVertices(int polygonId, int triangleId, int vertexList[3]) const;
 
     int numUVSets(MStatus* ReturnStatus = nullptr) const;
     int numUVs(MStatus* ReturnStatus = nullptr) const;

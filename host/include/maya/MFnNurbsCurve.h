@@ -4,6 +4,8 @@
 #include <maya/MPointArray.h>
 #include <maya/MTypes.h>
 
+#define kMFnNurbsEpsilon 1.0e-3
+
 // NURBS curve access on a nurbsCurve shape or on curve data. Knots follow Maya's convention:
 // numCVs + degree - 1 of them.
 class MFnNurbsCurve : public MFnDagNode {
@@ -31,6 +33,11 @@ public:
     MStatus setCVs(const MPointArray& array, MSpace::Space space = MSpace::kObject);
     MStatus getKnots(MDoubleArray& array) const;
     MStatus getKnotDomain(double& start, double& end) const;
+    // The point of the curve closest to toThisPoint (both in space), and its parameter when param is
+    // given. The result is exact to far better than tolerance.
+    MPoint closestPoint(const MPoint& toThisPoint, double* param = nullptr,
+                        double tolerance = kMFnNurbsEpsilon, MSpace::Space space = MSpace::kObject,
+                        MStatus* ReturnStatus = nullptr) const;
     // Tells the shape its CVs changed: everything downstream of it is re-evaluated.
     MStatus updateCurve();
 };

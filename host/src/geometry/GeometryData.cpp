@@ -47,6 +47,17 @@ int MeshData::faceOffset(int face) const {
     return face >= 0 && face < static_cast<int>(offsets.size()) ? offsets[static_cast<size_t>(face)] : -1;
 }
 
+bool MeshData::polygonTriangle(int face, int triangle, int vertices[3]) const {
+    const int offset = faceOffset(face);
+    if (offset < 0 || triangle < 0 || triangle + 2 >= faceCounts()[static_cast<unsigned>(face)])
+        return false;
+    const MIntArray& connects = faceConnects();
+    vertices[0] = connects[static_cast<unsigned>(offset)];
+    vertices[1] = connects[static_cast<unsigned>(offset + triangle + 1)];
+    vertices[2] = connects[static_cast<unsigned>(offset + triangle + 2)];
+    return true;
+}
+
 bool GeometryData::finite() const {
     return allFinite(points) && allFinite(matrix);
 }

@@ -43,6 +43,10 @@ public:
     const MIntArray& faceConnects() const { return fTopology->connects; }
     // Position of a face's first vertex in faceConnects; -1 when the face does not exist.
     int faceOffset(int face) const;
+    // The mesh's one triangulation, shared by closest-point queries and getPolygonTriangleVertices: a
+    // fan around each face's first vertex, triangle k being the face's vertices 0, k + 1 and k + 2.
+    // False when the face or the triangle does not exist.
+    bool polygonTriangle(int face, int triangle, int vertices[3]) const;
 
     // The default UV set ("map1"); empty u/v when the mesh has no UVs.
     MString uvSetName = "map1";

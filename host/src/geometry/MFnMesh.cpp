@@ -141,6 +141,14 @@ MStatus MFnMesh::getVertices(MIntArray& vertexCount, MIntArray& vertexList) cons
     return MS::kSuccess;
 }
 
+MStatus MFnMesh::getPolygonTriangleVertices(int polygonId, int triangleId, int vertexList[3]) const {
+    MStatus status;
+    const MeshData* mesh = meshOf(fObject, &status);
+    if (!mesh)
+        return status;
+    return mesh->polygonTriangle(polygonId, triangleId, vertexList) ? MS::kSuccess : MS::kInvalidParameter;
+}
+
 int MFnMesh::numUVSets(MStatus* ReturnStatus) const {
     const MeshData* mesh = meshOf(fObject, ReturnStatus);
     return mesh && mesh->uvSetName.length() ? 1 : 0;

@@ -1,4 +1,5 @@
 #include "dag/Dag.h"
+#include "geometry/CurveEvaluation.h"
 #include "geometry/GeometryAccess.h"
 #include <maya/MFnNurbsCurve.h>
 
@@ -97,6 +98,28 @@ MStatus MFnNurbsCurve::getKnotDomain(double& start, double& end) const {
     start = curve->knots[static_cast<unsigned>(curve->degree - 1)];
     end = curve->knots[curve->points.length() - 1];
     return MS::kSuccess;
+}
+
+MPoint MFnNurbsCurve::closestPoint(const MPoint& toThisPoint, double* param, double, MSpace::Space space,
+                                   MStatus* ReturnStatus) const {
+    MStatus status;
+    const NurbsCurveData* curve = curveOf(fObject, &status);
+    MPointArray cvs;
+    if (curve && !curve->isConsistent())
+        status = MS::kFailure;
+    if (status)
+        status = GeometryAccess(fObject, MFn::kNurbsCurve).getPoints(cvs, space);
+    MPoint closest;
+    double t = 0.0;
+    if (status && !khost::closestPointOnCurve(khost::CurveEvaluator(*curve, cvs), toThisPoint, closest, t))
+        status = MS::kInvalidParameter;
+    if (ReturnStatus)
+        *ReturnStatus = status;
+    if (!status)
+        return MPoint();
+    if (param)
+        *param = t;
+    return closest;
 }
 
 MStatus MFnNurbsCurve::updateCurve() {
