@@ -18,6 +18,7 @@ public:
         kPluginDependNode,
         kPluginDeformerNode,
         kBlend,
+        kBlendShape,
         kAttribute,
         kNumericAttribute,
         kTypedAttribute,

@@ -5,6 +5,7 @@
 #include "command/Names.h"
 #include <algorithm>
 #include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
 
 namespace khost {
 
@@ -99,6 +100,7 @@ MSyntax getAttrSyntax() {
     MSyntax syntax;
     syntax.addFlag("-s", "-size");
     syntax.addFlag("-l", "-lock");
+    syntax.addFlag("-mi", "-multiIndices");
     syntax.setObjectType(MSyntax::kStringObjects, 1, 1);
     return syntax;
 }
@@ -112,6 +114,15 @@ MStatus getAttr(const MArgDatabase& args, CommandResult& result, UndoRecord&) {
     const std::string name = longName(path.node, path.key);
     if (args.isFlagSet("-l")) {
         result.append(plug.isLocked() ? 1.0 : 0.0);
+        return MS::kSuccess;
+    }
+    if (args.isFlagSet("-mi")) {
+        if (!path.key.isArrayPlug() || path.hasRange)
+            return fail("getAttr: '" + name + "' is not a multi attribute.", MS::kInvalidParameter);
+        MIntArray indices;
+        plug.getExistingArrayAttributeIndices(indices);
+        for (int index : indices)
+            result.append(static_cast<double>(index));
         return MS::kSuccess;
     }
     if (args.isFlagSet("-s")) {

@@ -51,6 +51,7 @@ void registerBuiltinCommands() {
     registerSceneCommands();
     registerAttributeCommands();
     registerGeometryCommands();
+    registerBlendShapeCommand();
     registerTransformCommands();
     registerFileCommands();
     registerTimerCommands();

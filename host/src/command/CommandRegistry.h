@@ -31,6 +31,7 @@ const CommandEntry* findCommand(const std::string& name);
 void registerSceneCommands();
 void registerAttributeCommands();
 void registerGeometryCommands();
+void registerBlendShapeCommand();
 void registerTransformCommands();
 void registerFileCommands();
 void registerTimerCommands();

@@ -1,3 +1,4 @@
+#include "command/PlugValueFault.h"
 #include "command/Python.h"
 #include "command/Script.h"
 #include "command/UndoQueue.h"
@@ -13,6 +14,12 @@ using khost::UndoRecord;
 
 namespace {
 
+struct PlugValueFault {
+    bool active = false;
+    std::size_t accepted = 0;
+    MStatus status;
+} fault;
+
 MStatus scalarValue(const MPlug& plug, double number, std::unique_ptr<khost::Value>& value) {
     khost::PlugKey key = khost::keyFor(plug);
     if (plug.isNull() || !key.attr || key.attr->kind != khost::AttrKind::Numeric || key.isArrayPlug())
@@ -25,6 +32,11 @@ MStatus scalarValue(const MPlug& plug, double number, std::unique_ptr<khost::Val
 // Locked plugs refuse new values, as `setAttr` does.
 MStatus queueValue(std::vector<std::function<MStatus(UndoRecord&)>>& queue, const MPlug& plug,
                    std::unique_ptr<khost::Value> value) {
+    if (fault.active) {
+        if (fault.accepted == 0)
+            return fault.status;
+        --fault.accepted;
+    }
     std::shared_ptr<khost::Value> shared(std::move(value));
     queue.push_back([plug, shared](UndoRecord& record) {
         if (plug.isLocked())
@@ -44,6 +56,18 @@ MPlug plugOf(const MObject& node, const MObject& attr) {
 }
 
 } // namespace
+
+namespace khost {
+
+void failPlugValuesAfter(std::size_t accepted, MStatus status) {
+    fault = PlugValueFault{true, accepted, status};
+}
+
+void clearPlugValueFault() {
+    fault = PlugValueFault();
+}
+
+} // namespace khost
 
 MDGModifier::MDGModifier() : fRecord(std::make_unique<UndoRecord>()) {}
 MDGModifier::~MDGModifier() = default;

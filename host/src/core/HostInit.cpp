@@ -16,6 +16,7 @@ void initializeHost() {
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
     applyThreadCountFromEnvironment();
     registerDagNodeTypes();
+    registerDeformerTypes();
     registerBuiltinCommands();
 }
 

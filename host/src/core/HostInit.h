@@ -5,5 +5,6 @@ void initializeHost();
 
 // Provided by each part of the host and called once by initializeHost.
 void registerDagNodeTypes();
+void registerDeformerTypes();
 void registerBuiltinCommands();
 } // namespace khost

@@ -5,9 +5,11 @@
 
 namespace khost {
 
-// Adds a built-in node type, running initialize as MFnPlugin::registerNode runs a plug-in's.
+// Adds a built-in node type, running initialize as MFnPlugin::registerNode runs a plug-in's (after the
+// attributes the pxType base class gives).
 NodeClass* registerBuiltinClass(const std::string& name, MTypeId id, NodeRole role, MFn::Type apiType,
-                                MCreatorFunction creator, MInitializeFunction initialize);
+                                MCreatorFunction creator, MInitializeFunction initialize,
+                                MPxNode::Type pxType = MPxNode::kDependNode);
 void registerTransformType();
 void registerShapeTypes();
 

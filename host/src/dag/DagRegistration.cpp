@@ -5,13 +5,16 @@
 namespace khost {
 
 NodeClass* registerBuiltinClass(const std::string& name, MTypeId id, NodeRole role, MFn::Type apiType,
-                                MCreatorFunction creator, MInitializeFunction initialize) {
+                                MCreatorFunction creator, MInitializeFunction initialize,
+                                MPxNode::Type pxType) {
     auto nodeClass = std::make_unique<NodeClass>();
     nodeClass->name = name;
     nodeClass->id = id;
     nodeClass->role = role;
     nodeClass->apiType = apiType;
     nodeClass->creator = creator;
+    nodeClass->pxType = pxType;
+    prepareNodeClass(*nodeClass);
     NodeClass* raw = nodeClass.get();
     ClassRegistry& registry = ClassRegistry::instance();
     NodeClass* previous = registry.initializing;
