@@ -1,5 +1,6 @@
 // Entry points of the kivoMorph plug-in module.
 
+#include "copyKivoWeights/copyKivoWeights.h"
 #include "kivoMorph/kivoMorph.h"
 #include "kivoMorphCommand/kivoMorphCommand.h"
 
@@ -23,6 +24,12 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
         MGlobal::displayError(" Unable to register kivoMorph command! ");
         return status;
     }
+    status = plugin.registerCommand(CopyKivoCommand::commandName, CopyKivoCommand::creator,
+                                    CopyKivoCommand::newSyntax);
+    if (!status) {
+        MGlobal::displayError(" Unable to register copyKivoWeights command! ");
+        return status;
+    }
     return status;
 }
 
@@ -37,6 +44,11 @@ PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
     status = plugin.deregisterCommand(KivoMorphCommand::commandName);
     if (!status) {
         MGlobal::displayError(" Unable to deregister kivoMorph command! ");
+        return status;
+    }
+    status = plugin.deregisterCommand(CopyKivoCommand::commandName);
+    if (!status) {
+        MGlobal::displayError(" Unable to deregister copyKivoWeights command! ");
         return status;
     }
     return status;
