@@ -32,10 +32,21 @@ bool passes(SideFilter side, double coordinate) {
     return true;
 }
 
+template <typename Box> double boxDistanceSquared(const Box& box, const double q[3]) {
+    double sum = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        const double below = box.lo[k] - q[k];
+        const double above = q[k] - box.hi[k];
+        const double gap = below > 0.0 ? below : (above > 0.0 ? above : 0.0);
+        sum += gap * gap;
+    }
+    return sum;
+}
+
 } // namespace
 
 struct PointKdTree::Search {
-    const MPoint& q;
+    double q[3];
     SideFilter side;
     int axis;
     int& bestIndex;
@@ -43,72 +54,59 @@ struct PointKdTree::Search {
     double bestSquared;
 };
 
-PointKdTree::PointKdTree(const MPointArray& points) : fPoints(points) {
+PointKdTree::PointKdTree(const MPointArray& points) {
     const unsigned int count = points.length();
-    fIndices.reserve(count);
+    fEntries.reserve(count);
     for (unsigned int i = 0; i < count; ++i) {
         const MPoint& p = points[i];
         if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) {
-            fIndices.push_back(i);
+            fEntries.push_back(Entry{{p.x, p.y, p.z}, i});
         }
     }
-    if (fIndices.empty()) {
-        return;
-    }
-    fNodes.reserve(2 * fIndices.size() / kLeafSize + 2);
-    build(0, static_cast<uint32_t>(fIndices.size()), 0);
-    fLeafPoints.resize(3 * fIndices.size());
-    for (size_t k = 0; k < fIndices.size(); ++k) {
-        const MPoint& p = points[fIndices[k]];
-        fLeafPoints[3 * k] = p.x;
-        fLeafPoints[3 * k + 1] = p.y;
-        fLeafPoints[3 * k + 2] = p.z;
+    if (!fEntries.empty()) {
+        fNodes.reserve(4 * fEntries.size() / kLeafSize + 2);
+        fNodes.resize(1);
+        build(0, 0, static_cast<uint32_t>(fEntries.size()), 0);
     }
 }
 
-int PointKdTree::build(uint32_t begin, uint32_t end, int depth) {
-    if (begin == end) {
-        return -1;
-    }
-    const int index = static_cast<int>(fNodes.size());
-    fNodes.emplace_back();
+// Fills the node at `index` over fEntries[begin, end). Children take two adjacent new slots, so a
+// search reads both of their boxes together. A node's box is the box of its points: a leaf measures
+// them, a parent joins its children's boxes.
+void PointKdTree::build(int index, uint32_t begin, uint32_t end, int depth) {
     Node node;
-    for (unsigned int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 3; ++k) {
         node.lo[k] = std::numeric_limits<double>::infinity();
         node.hi[k] = -std::numeric_limits<double>::infinity();
     }
-    for (uint32_t i = begin; i < end; ++i) {
-        const MPoint& p = fPoints[fIndices[i]];
-        for (unsigned int k = 0; k < 3; ++k) {
-            node.lo[k] = std::min(node.lo[k], p[k]);
-            node.hi[k] = std::max(node.hi[k], p[k]);
-        }
-    }
     if (end - begin > kLeafSize) {
-        const unsigned int axis = static_cast<unsigned int>(depth % 3);
+        const int axis = depth % 3;
         const uint32_t mid = begin + (end - begin) / 2;
-        std::nth_element(
-            fIndices.begin() + begin, fIndices.begin() + mid, fIndices.begin() + end,
-            [this, axis](uint32_t a, uint32_t b) { return fPoints[a][axis] < fPoints[b][axis]; });
-        node.left = build(begin, mid, depth + 1);
-        node.right = build(mid, end, depth + 1);
+        std::nth_element(fEntries.begin() + begin, fEntries.begin() + mid, fEntries.begin() + end,
+                         [axis](const Entry& a, const Entry& b) { return a.p[axis] < b.p[axis]; });
+        node.left = static_cast<int>(fNodes.size());
+        node.right = node.left + 1;
+        fNodes.resize(fNodes.size() + 2);
+        build(node.left, begin, mid, depth + 1);
+        build(node.right, mid, end, depth + 1);
+        for (const int child : {node.left, node.right}) {
+            const Node& part = fNodes[static_cast<size_t>(child)];
+            for (int k = 0; k < 3; ++k) {
+                node.lo[k] = std::min(node.lo[k], part.lo[k]);
+                node.hi[k] = std::max(node.hi[k], part.hi[k]);
+            }
+        }
     } else {
         node.first = begin;
         node.count = end - begin;
+        for (uint32_t i = begin; i < end; ++i) {
+            for (int k = 0; k < 3; ++k) {
+                node.lo[k] = std::min(node.lo[k], fEntries[i].p[k]);
+                node.hi[k] = std::max(node.hi[k], fEntries[i].p[k]);
+            }
+        }
     }
     fNodes[static_cast<size_t>(index)] = node;
-    return index;
-}
-
-double PointKdTree::boxDistanceSquared(const Node& node, const MPoint& q) const {
-    double sum = 0.0;
-    for (unsigned int k = 0; k < 3; ++k) {
-        const double below = node.lo[k] - q[k];
-        const double above = q[k] - node.hi[k];
-        const double gap = below > 0.0 ? below : (above > 0.0 ? above : 0.0);
-        sum += gap * gap;
-    }
-    return sum;
 }
 
 void PointKdTree::search(const MPoint& q, SideFilter side, int axis, int& bestIndex,
@@ -116,42 +114,47 @@ void PointKdTree::search(const MPoint& q, SideFilter side, int axis, int& bestIn
     if (fNodes.empty() || axis < 0 || axis > 2) {
         return;
     }
-    Search state{q, side, axis, bestIndex, bestDistance, bestDistance * bestDistance};
-    visit(0, boxDistanceSquared(fNodes[0], q), state);
+    Search state{{q.x, q.y, q.z}, side, axis, bestIndex, bestDistance, bestDistance * bestDistance};
+    visit(0, boxDistanceSquared(fNodes[0], state.q), state);
 }
 
+// Visits the nearer child first, then goes on with the farther one here (no call for it), each time
+// only while its box is closer than the best point and not wholly on the rejected side.
 void PointKdTree::visit(int index, double boxSquared, Search& s) const {
-    const Node& node = fNodes[static_cast<size_t>(index)];
-    // A box wholly on the rejected side holds nothing the search may take.
-    const unsigned int axis = static_cast<unsigned int>(s.axis);
-    if (rootNotLess(boxSquared, s.bestSquared) ||
-        (s.side == SideFilter::kPositive && node.hi[axis] < kSideTolerance) ||
-        (s.side == SideFilter::kNegative && node.lo[axis] > -kSideTolerance)) {
-        return;
-    }
-    if (node.left >= 0 || node.right >= 0) {
-        const double left = node.left >= 0 ? boxDistanceSquared(fNodes[static_cast<size_t>(node.left)], s.q)
-                                           : std::numeric_limits<double>::infinity();
-        const double right = node.right >= 0
-                                 ? boxDistanceSquared(fNodes[static_cast<size_t>(node.right)], s.q)
-                                 : std::numeric_limits<double>::infinity();
-        const bool rightFirst = rootNotLess(left, right);
-        const int first = rightFirst ? node.right : node.left;
-        const int second = rightFirst ? node.left : node.right;
-        if (first >= 0) {
-            visit(first, rightFirst ? right : left, s);
+    for (;;) {
+        const Node& node = fNodes[static_cast<size_t>(index)];
+        if (rootNotLess(boxSquared, s.bestSquared) ||
+            (s.side == SideFilter::kPositive && node.hi[s.axis] < kSideTolerance) ||
+            (s.side == SideFilter::kNegative && node.lo[s.axis] > -kSideTolerance)) {
+            return;
         }
-        if (second >= 0) {
-            visit(second, rightFirst ? left : right, s);
+        if (node.left < 0) {
+            visitLeaf(node, s);
+            return;
         }
-        return;
+        const double left = boxDistanceSquared(fNodes[static_cast<size_t>(node.left)], s.q);
+        const double right = boxDistanceSquared(fNodes[static_cast<size_t>(node.right)], s.q);
+        if (rootNotLess(left, right)) {
+            visit(node.right, right, s);
+            index = node.left;
+            boxSquared = left;
+        } else {
+            visit(node.left, left, s);
+            index = node.right;
+            boxSquared = right;
+        }
     }
-    const double* p = &fLeafPoints[3 * static_cast<size_t>(node.first)];
-    for (uint32_t k = 0; k < node.count; ++k, p += 3) {
-        if (!passes(s.side, p[axis])) {
+}
+
+void PointKdTree::visitLeaf(const Node& node, Search& s) const {
+    const int axis = s.axis;
+    const double qx = s.q[0], qy = s.q[1], qz = s.q[2];
+    for (uint32_t k = node.first; k < node.first + node.count; ++k) {
+        const Entry& entry = fEntries[k];
+        if (!passes(s.side, entry.p[axis])) {
             continue;
         }
-        const double dx = p[0] - s.q.x, dy = p[1] - s.q.y, dz = p[2] - s.q.z;
+        const double dx = entry.p[0] - qx, dy = entry.p[1] - qy, dz = entry.p[2] - qz;
         const double squared = dx * dx + dy * dy + dz * dz;
         if (rootNotLess(squared, s.bestSquared)) {
             continue;
@@ -160,7 +163,7 @@ void PointKdTree::visit(int index, double boxSquared, Search& s) const {
         if (distance < s.bestDistance) {
             s.bestDistance = distance;
             s.bestSquared = squared;
-            s.bestIndex = static_cast<int>(fIndices[node.first + k]);
+            s.bestIndex = static_cast<int>(entry.index);
         }
     }
 }

@@ -19,8 +19,8 @@ inline constexpr double kSideTolerance = 1e-6;
 
 class PointKdTree {
 public:
-    // Over every point of the array, which must outlive the tree. Points that are not finite are
-    // left out: no search could find them nearest.
+    // Over every point of the array (copied). Points that are not finite are left out: no search
+    // could find them nearest.
     explicit PointKdTree(const MPointArray& points);
 
     // Starting from bestIndex and bestDistance (-1 and the largest double for a fresh search), keeps
@@ -31,19 +31,22 @@ public:
 private:
     struct Node {
         double lo[3], hi[3];
-        // Children's positions in fNodes (-1: none); a leaf's points are fIndices[first, first + count).
+        // Children's positions in fNodes, both or none (-1, a leaf: its points are
+        // fEntries[first, first + count)).
         int left = -1, right = -1;
         uint32_t first = 0, count = 0;
     };
+    // A point and its index: the tree reorders these, so that a leaf reads one stretch of memory.
+    struct Entry {
+        double p[3];
+        uint32_t index;
+    };
     struct Search;
 
-    int build(uint32_t begin, uint32_t end, int depth);
-    double boxDistanceSquared(const Node& node, const MPoint& q) const;
+    void build(int index, uint32_t begin, uint32_t end, int depth);
     void visit(int node, double boxDistanceSquared, Search& search) const;
+    void visitLeaf(const Node& leaf, Search& search) const;
 
-    const MPointArray& fPoints;
-    std::vector<uint32_t> fIndices;
-    // The leaves' points in leaf order, x y z each, so that a leaf reads one stretch of memory.
-    std::vector<double> fLeafPoints;
+    std::vector<Entry> fEntries;
     std::vector<Node> fNodes;
 };

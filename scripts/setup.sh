@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only those that are missing.
 set -euo pipefail
 # clang and its compiler-rt (libFuzzer, the sanitizers' runtimes) build the fuzz targets.
-packages=(cmake g++ make libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev
+packages=(cmake g++ make libtbb-dev libgtest-dev libgmock-dev libbenchmark-dev libtinyobjloader-dev libnanoflann-dev
           clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
