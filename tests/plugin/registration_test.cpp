@@ -174,4 +174,27 @@ TEST_F(Registration, AFailedCommandRegistrationComesAfterTheNodeAndSaysSo) {
     EXPECT_EQ(kivoMorphClass(), nullptr) << "the node went first";
 }
 
+// copyKivoWeights comes after the kivoMorph command, in loading and in unloading.
+TEST_F(Registration, TheWeightCopyCommandFollowsTheKivoMorphCommand) {
+    ASSERT_TRUE(khost::registerPluginCommand(
+        "copyKivoWeights", []() -> void* { return nullptr; }, nullptr, "squatter"));
+    Module module;
+    ASSERT_TRUE(module.initialize && module.uninitialize) << dlerror();
+    MObject plugin(std::make_shared<khost::Plugin>("kivoMorph", kModule));
+    EXPECT_EQ(module.initialize(plugin), MS::kFailure);
+    EXPECT_EQ(errorsInOrder(),
+              (std::vector<std::string>{
+                  "Cannot register command \"copyKivoWeights\": a command of that name already exists.",
+                  " Unable to register copyKivoWeights command! "}));
+    EXPECT_NE(khost::findCommand("kivoMorph"), nullptr);
+
+    clearMessages();
+    EXPECT_EQ(module.uninitialize(plugin), MS::kFailure);
+    EXPECT_EQ(errorsInOrder(), (std::vector<std::string>{"Cannot deregister command \"copyKivoWeights\": the "
+                                                         "plug-in \"kivoMorph\" did not register it.",
+                                                         " Unable to deregister copyKivoWeights command! "}));
+    EXPECT_EQ(khost::findCommand("kivoMorph"), nullptr) << "the kivoMorph command went first";
+    EXPECT_TRUE(khost::deregisterPluginCommand("copyKivoWeights"));
+}
+
 } // namespace
