@@ -4,6 +4,7 @@
 #include "copyKivoWeights/copyKivoWeights.h"
 
 #include "common/nodeType.h"
+#include "common/weightNames.h"
 
 #include <maya/MFnDagNode.h>
 #include <maya/MFnDependencyNode.h>
@@ -134,21 +135,12 @@ MStatus CopyKivoCommand::targetIndexByName(const MString& name, const MObject& d
     if (weights.isNull()) {
         return MS::kFailure;
     }
-    MIntArray existing;
-    MStatus status;
-    weights.getExistingArrayAttributeIndices(existing, &status);
-    if (!status) {
-        MGlobal::displayError("Failed to get existing array attribute indices");
-        return status;
+    unsigned int index = 0;
+    const MStatus status = weightIndexByName(weights, name, index);
+    if (status) {
+        targetIndex = static_cast<int>(index);
     }
-    for (unsigned int k = 0; k < existing.length(); ++k) {
-        const MPlug element = weights.elementByLogicalIndex(static_cast<unsigned int>(existing[k]));
-        if (element.partialName(false, false, false, true, false, true) == name) {
-            targetIndex = existing[k];
-            return MS::kSuccess;
-        }
-    }
-    return MS::kFailure;
+    return status;
 }
 
 MStatus CopyKivoCommand::basePathOf(const MObject& deformer, int geometryIndex, MDagPath& basePath) {

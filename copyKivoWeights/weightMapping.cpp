@@ -1,7 +1,7 @@
 #include "copyKivoWeights/weightMapping.h"
 
+#include "common/parallel.h"
 #include "geometrySearch/curveSearch.h"
-#include "geometrySearch/parallelPoints.h"
 #include "geometrySearch/pointKdTree.h"
 
 #include <maya/MFnMesh.h>
@@ -19,7 +19,7 @@ constexpr double kClosestPointPlaneTolerance = 1e-4;
 // Sets the weight of every point that has an index in `sources` (-1: none) from `weights`.
 NewWeights fromIndices(const std::vector<int>& sources, const std::vector<double>& weights) {
     NewWeights result(sources.size());
-    parallelForPoints(static_cast<unsigned int>(sources.size()), [&](unsigned int i) {
+    forEachPoint(static_cast<unsigned int>(sources.size()), [&](unsigned int i) {
         const int source = sources[i];
         if (source >= 0 && static_cast<size_t>(source) < weights.size()) {
             result.values[i] = weights[static_cast<size_t>(source)];
@@ -33,17 +33,16 @@ NewWeights fromIndices(const std::vector<int>& sources, const std::vector<double
 
 NewWeights copyByIndex(const std::vector<double>& source, size_t destinationCount) {
     NewWeights result(destinationCount);
-    parallelForPoints(static_cast<unsigned int>(std::min(destinationCount, source.size())),
-                      [&](unsigned int i) {
-                          result.values[i] = source[i];
-                          result.assigned[i] = 1;
-                      });
+    forEachPoint(static_cast<unsigned int>(std::min(destinationCount, source.size())), [&](unsigned int i) {
+        result.values[i] = source[i];
+        result.assigned[i] = 1;
+    });
     return result;
 }
 
 NewWeights copyFromSamples(const std::vector<MeshSample>& samples, const std::vector<double>& source) {
     NewWeights result(samples.size());
-    parallelForPoints(static_cast<unsigned int>(samples.size()), [&](unsigned int i) {
+    forEachPoint(static_cast<unsigned int>(samples.size()), [&](unsigned int i) {
         if (sampleFits(samples[i], source.size())) {
             result.values[i] = barycentricBlend(samples[i], source);
             result.assigned[i] = 1;
@@ -55,7 +54,7 @@ NewWeights copyFromSamples(const std::vector<MeshSample>& samples, const std::ve
 NewWeights copyFromTwoNearest(const MPointArray& destination, const std::vector<double>& source,
                               const MPointArray& sourcePoints) {
     NewWeights result(destination.length());
-    parallelForPoints(destination.length(), [&](unsigned int i) {
+    forEachPoint(destination.length(), [&](unsigned int i) {
         result.values[i] = blendTwoNearest(destination[i], source, sourcePoints);
         result.assigned[i] = 1;
     });
@@ -126,7 +125,7 @@ NewWeights mirrorCurveByClosestPoint(const MPointArray& points, const std::vecto
                                      const MirrorSettings& settings) {
     NewWeights result(points.length());
     const unsigned int axis = static_cast<unsigned int>(settings.axis);
-    parallelForPoints(points.length(), [&](unsigned int i) {
+    forEachPoint(points.length(), [&](unsigned int i) {
         if (isEligible(points[i][axis], settings, false)) {
             result.values[i] = blendTwoNearest(reflected(points[i], settings.axis), weights, points);
             result.assigned[i] = 1;

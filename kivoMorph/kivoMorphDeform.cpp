@@ -2,7 +2,7 @@
 // caches of this geometry, run the target loop and write the points back.
 
 #include "kivoMorph/kivoMorph.h"
-#include "kivoMorph/parallel.h"
+#include "common/parallel.h"
 #include "kivoMorph/report.h"
 #include "kivoMorph/spaces.h"
 

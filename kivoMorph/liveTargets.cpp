@@ -2,7 +2,7 @@
 // cache and by live targets.
 
 #include "kivoMorph/kivoMorph.h"
-#include "kivoMorph/parallel.h"
+#include "common/parallel.h"
 #include "kivoMorph/report.h"
 
 #include <maya/MArrayDataHandle.h>

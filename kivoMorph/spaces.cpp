@@ -1,6 +1,6 @@
 #include "kivoMorph/spaces.h"
 
-#include "kivoMorph/parallel.h"
+#include "common/parallel.h"
 
 #include <cmath>
 

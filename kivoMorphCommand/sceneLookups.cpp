@@ -5,6 +5,7 @@
 #include "kivoMorphCommand/report.h"
 
 #include "common/nodeType.h"
+#include "common/weightNames.h"
 
 #include <maya/MFnDagNode.h>
 #include <maya/MFnDependencyNode.h>
@@ -181,22 +182,7 @@ MStatus KivoMorphCommand::geometryIndex(const MDagPath& baseShape, unsigned int&
 }
 
 MStatus KivoMorphCommand::targetIndexByName(const MString& name, unsigned int& index) const {
-    MPlug weights = deformerPlug(MFnDependencyNode(fDeformer).attribute("weight"));
-    MIntArray existing;
-    MStatus status;
-    weights.getExistingArrayAttributeIndices(existing, &status);
-    if (!status) {
-        MGlobal::displayError("Failed to get existing array attribute indices");
-        return status;
-    }
-    for (unsigned int k = 0; k < existing.length(); ++k) {
-        const MPlug element = weights.elementByLogicalIndex(static_cast<unsigned int>(existing[k]));
-        if (element.partialName(false, false, false, true, false, true) == name) {
-            index = static_cast<unsigned int>(existing[k]);
-            return MS::kSuccess;
-        }
-    }
-    return MS::kFailure;
+    return weightIndexByName(deformerPlug(MFnDependencyNode(fDeformer).attribute("weight")), name, index);
 }
 
 MStatus KivoMorphCommand::targetName(unsigned int index, MString& name) const {
