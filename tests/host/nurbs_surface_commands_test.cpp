@@ -43,21 +43,22 @@ TEST_F(SurfaceCommandTest, PrimitivesTakeMayasFlagsAndRefuseImpossibleShapes) {
     EXPECT_EQ(sheet->numCVsV(), 3);
     EXPECT_EQ(result("pointPosition sheet.cv[4][2]"), "1.5 3 0");
 
-    expectError("sphere -s 2",
-                "sphere: the radius must be positive, -s between 3 and 1000, -nsp between 1 (2 "
-                "for degree 1) and 1000, -d 1 or 3, the axis not zero.");
-    expectError("sphere -d 2",
-                "sphere: the radius must be positive, -s between 3 and 1000, -nsp between 1 (2 "
-                "for degree 1) and 1000, -d 1 or 3, the axis not zero.");
+    expectError("sphere -s 2", "sphere: the radius must be positive, -s between 3 and 200, -nsp between 1 (2 "
+                               "for degree 1) and 200, -d 1 or 3, the axis not zero.");
+    expectError("sphere -nsp 201",
+                "sphere: the radius must be positive, -s between 3 and 200, -nsp between 1 (2 "
+                "for degree 1) and 200, -d 1 or 3, the axis not zero.");
+    expectError("sphere -d 2", "sphere: the radius must be positive, -s between 3 and 200, -nsp between 1 (2 "
+                               "for degree 1) and 200, -d 1 or 3, the axis not zero.");
     expectError("sphere -d 1 -nsp 1",
-                "sphere: the radius must be positive, -s between 3 and 1000, -nsp between "
-                "1 (2 for degree 1) and 1000, -d 1 or 3, the axis not zero.");
+                "sphere: the radius must be positive, -s between 3 and 200, -nsp between "
+                "1 (2 for degree 1) and 200, -d 1 or 3, the axis not zero.");
     for (const char* statement :
-         {"nurbsPlane -w 0", "nurbsPlane -u 0", "nurbsPlane -d 8", "nurbsPlane -ax 0 0 0",
-          "nurbsPlane -ax 1e200 1e200 0", "nurbsPlane -w 1e200 -lr 1e200"})
+         {"nurbsPlane -w 0", "nurbsPlane -u 0", "nurbsPlane -v 201", "nurbsPlane -d 8",
+          "nurbsPlane -ax 0 0 0", "nurbsPlane -ax 1e200 1e200 0", "nurbsPlane -w 1e200 -lr 1e200"})
         expectError(statement,
                     "nurbsPlane: the width and length ratio must be positive, -u and -v between 1 and "
-                    "1000, -d between 1 and 7, the axis not zero.");
+                    "200, -d between 1 and 7, the axis not zero.");
     run("undo; undo; undo; undo");
     EXPECT_EQ(result("ls -type nurbsSurface"), "");
 }

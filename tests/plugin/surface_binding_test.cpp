@@ -149,3 +149,24 @@ TEST_F(SurfaceBinding, SurfacesBeyondTheRangeOfDoublesBindNothingAndMoveNothing)
     EXPECT_GE(count(khost::Message::Warning, " No surface data found, skip..."), 1u);
     EXPECT_EQ(result("getAttr -s m.ss[0].isg"), "0");
 }
+
+TEST_F(SurfaceBinding, PointsAtAPoleStayUnboundAndInPlace) {
+    // Vertex 0 over the sphere's north pole binds to the pole, where the surface has no frame.
+    run("sphere -r 1 -n ball; polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n base; move -r 1.2 0 0 base.vtx[*];");
+    place("base", "vtx", {{0, MPoint(0, 1.5, 0)}});
+    run("duplicate -n tgt base; move -r 0 0 0.3 tgt.vtx[*];"
+        "select -r tgt base; kivoMorph -name m; connectAttr ballShape.worldSpace[0] m.ss[0].is;"
+        "setAttr m.it[0].itg[0].tbuv 1; setAttr m.rebind 1; setAttr m.weight[0] 1;");
+    const MPointArray target = points("tgt");
+    const MPointArray moved = points("base");
+    EXPECT_EQ(moved[0], MPoint(0, 1.5, 0));
+    for (unsigned int i = 1; i < 4; ++i)
+        expectPointNear(moved[i], target[i], 1e-9, "point " + std::to_string(i));
+    EXPECT_EQ(count(khost::Message::Warning, "KivoMorph 'm': 1 points have no closest point or no surface frame on "
+                                             "inputSurface[0]; UV targets leave them in place."),
+              1u);
+    // What the GPU override reads for it: no offset, the point itself.
+    EXPECT_EQ(pointArray("m.ss[0].isg[0].idp")[0], MPoint(0, 0, 0));
+    EXPECT_EQ(pointArray("m.ss[0].isg[0].isp")[0], MPoint(0, 1.5, 0));
+    EXPECT_EQ(result("getAttr m.it[0].itg[0].iti[6000].ipit"), "1 2 3");
+}

@@ -83,3 +83,39 @@ TEST_F(UvScene, TheTimingLineMeasuresTheSurfacePhases) {
     EXPECT_EQ(phase(line, "surfCache"), 0.0);
     EXPECT_GT(phase(line, "uvEval"), 0.0);
 }
+
+TEST_F(UvScene, TargetPointsWithoutAFrameOrAClosestPointAreLeftOutWithOneWarning) {
+    // Vertex 0 of the target sits over the sphere's north pole, where dV vanishes: no frame there.
+    run("sphere -r 1 -n ball;"
+        "polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n base; move -r 1.2 0 0 base.vtx[*];"
+        "duplicate -n tgt base; move -r 0.1 0 0 tgt.vtx[1:3];"
+        "select -r tgt base; kivoMorph -name m; connectAttr ballShape.worldSpace[0] m.ss[0].is;"
+        "setAttr m.it[0].itg[0].tbuv 1; setAttr m.it[0].itg[0].tbl 1;");
+    place("tgt", "vtx", {{0, MPoint(0, 1.5, 0)}});
+    const MPointArray rest = points("base");
+    run("setAttr m.weight[0] 1;");
+    const std::string noFrame = "KivoMorph 'm': inputTarget[0].inputTargetGroup[0].inputTargetItem[6000]: 1 "
+                                "target points lie where the surface has no frame; they are left out.";
+    for (int frame = 0; frame < 3; ++frame) {
+        run("move -r 0 0 0.01 tgt.vtx[2];");
+        const MPointArray moved = points("base");
+        EXPECT_EQ(moved[0], rest[0]);
+        expectPointNear(moved[2], points("tgt")[2], 1e-9, "a point with a frame");
+    }
+    EXPECT_EQ(result("getAttr m.it[0].itg[0].iti[6000].ipit"), "1 2 3");
+    EXPECT_EQ(count(khost::Message::Warning, noFrame), 1u) << "once for the item, not at every evaluation";
+
+    // In world space a target scaled past the range of doubles has no closest points at all.
+    run("polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n far; move -r 1e200 0 0 far.vtx[*]; scale 1e200 1 1 far;"
+        "connectAttr -f farShape.worldMesh[0] m.it[0].itg[0].iti[6000].igt; setAttr m.origin 0;");
+    for (int frame = 0; frame < 2; ++frame) {
+        run("move -r -os 0 0.01 0 far.vtx[0];");
+        const MPointArray moved = points("base");
+        for (unsigned int i = 0; i < 4; ++i)
+            EXPECT_EQ(moved[i], rest[i]);
+    }
+    EXPECT_EQ(count(khost::Message::Warning, "KivoMorph 'm': no closest point on inputSurface[0] was found for 4 "
+                                             "target points of inputTarget[0].inputTargetGroup[0]."
+                                             "inputTargetItem[6000]; they are left out."),
+              1u);
+}

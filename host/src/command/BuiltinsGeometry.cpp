@@ -144,8 +144,8 @@ MStatus nurbsPlane(const MArgDatabase& args, CommandResult& result, UndoRecord& 
     int patchesU = intFlag(args, "-u", 1), patchesV = intFlag(args, "-v", 1), degree = intFlag(args, "-d", 3);
     MVector axis = vectorFlag(args, "-ax", MVector(0, 1, 0));
     if (!positive(w) || !positive(ratio) || !std::isfinite(w * ratio) || patchesU < 1 || patchesV < 1 ||
-        patchesU > 1000 || patchesV > 1000 || degree < 1 || degree > 7 || !usableAxis(axis))
-        return fail("nurbsPlane: the width and length ratio must be positive, -u and -v between 1 and 1000, "
+        patchesU > 200 || patchesV > 200 || degree < 1 || degree > 7 || !usableAxis(axis))
+        return fail("nurbsPlane: the width and length ratio must be positive, -u and -v between 1 and 200, "
                     "-d between 1 and 7, the axis not zero.",
                     MS::kInvalidParameter);
     auto data =
@@ -168,12 +168,11 @@ MStatus sphere(const MArgDatabase& args, CommandResult& result, UndoRecord& undo
     double r = doubleFlag(args, "-r", 1.0);
     int sections = intFlag(args, "-s", 8), spans = intFlag(args, "-nsp", 4), degree = intFlag(args, "-d", 3);
     MVector axis = vectorFlag(args, "-ax", MVector(0, 1, 0));
-    if (!positive(r) || sections < 3 || sections > 1000 || spans < (degree == 1 ? 2 : 1) || spans > 1000 ||
+    if (!positive(r) || sections < 3 || sections > 200 || spans < (degree == 1 ? 2 : 1) || spans > 200 ||
         (degree != 1 && degree != 3) || !usableAxis(axis))
-        return fail(
-            "sphere: the radius must be positive, -s between 3 and 1000, -nsp between 1 (2 for degree "
-            "1) and 1000, -d 1 or 3, the axis not zero.",
-            MS::kInvalidParameter);
+        return fail("sphere: the radius must be positive, -s between 3 and 200, -nsp between 1 (2 for degree "
+                    "1) and 200, -d 1 or 3, the axis not zero.",
+                    MS::kInvalidParameter);
     auto data = std::make_shared<NurbsSurfaceData>(makeNurbsSphere(r, sections, spans, degree, axis));
     return makeShape(args, result, undo, "sphere", "nurbsSurface", data, "nurbsSphere#");
 }
