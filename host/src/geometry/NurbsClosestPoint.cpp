@@ -17,11 +17,6 @@ double squaredDistanceToBox(const MPoint& p, const MPoint& low, const MPoint& hi
     return sum;
 }
 
-double squaredDistance(const MPoint& a, const MPoint& b) {
-    const MVector d = a - b;
-    return d * d;
-}
-
 // Below this change a parameter has reached the precision of its doubles.
 double parameterTolerance(double a, double b) {
     return 1e-14 * std::max({1.0, std::fabs(a), std::fabs(b)});
@@ -118,20 +113,41 @@ SurfaceProjector::SurfaceProjector(const NurbsSurfaceData& surface, const MMatri
 
 bool SurfaceProjector::searchSpan(const SurfaceEvaluator& evaluator, const Span& span, const MPoint& point,
                                   double& u, double& v, double& squared) const {
-    SurfaceSample sample;
-    // The start: the best of a grid of samples, borders included.
-    const int grid = std::clamp(std::max(evaluator.u().degree(), evaluator.v().degree()) + 2, 3, 9);
+    // The start: the best of a grid of samples, borders included. The basis functions of each grid
+    // line are worked out once for the whole grid.
+    const SurfaceDirection& dirU = evaluator.u();
+    const SurfaceDirection& dirV = evaluator.v();
+    const int p = dirU.degree(), q = dirV.degree();
+    const int grid = std::clamp(std::max(p, q) + 2, 3, 9);
+    double us[9], vs[9];
+    double nu[9][3][SurfaceDirection::kMaxDegree + 1], nv[9][3][SurfaceDirection::kMaxDegree + 1];
+    for (int a = 0; a < grid; ++a) {
+        us[a] = a + 1 == grid ? span.u1 : span.u0 + (span.u1 - span.u0) * a / (grid - 1);
+        vs[a] = a + 1 == grid ? span.v1 : span.v0 + (span.v1 - span.v0) * a / (grid - 1);
+        dirU.basis(span.su, us[a], 0, nu[a]);
+        dirV.basis(span.sv, vs[a], 0, nv[a]);
+    }
     squared = std::numeric_limits<double>::infinity();
     for (int a = 0; a < grid; ++a)
         for (int b = 0; b < grid; ++b) {
-            const double su = a + 1 == grid ? span.u1 : span.u0 + (span.u1 - span.u0) * a / (grid - 1);
-            const double sv = b + 1 == grid ? span.v1 : span.v0 + (span.v1 - span.v0) * b / (grid - 1);
-            evaluator.evaluateInSpans(span.su, span.sv, su, sv, 0, sample);
-            const double d = squaredDistance(sample.point, point);
+            double s[3] = {0.0, 0.0, 0.0};
+            for (int i = 0; i <= p; ++i) {
+                double row[3] = {0.0, 0.0, 0.0};
+                for (int j = 0; j <= q; ++j) {
+                    const MPoint& c = evaluator.cv(span.su - p + i, span.sv - q + j);
+                    row[0] += c.x * nv[b][0][j];
+                    row[1] += c.y * nv[b][0][j];
+                    row[2] += c.z * nv[b][0][j];
+                }
+                for (int k = 0; k < 3; ++k)
+                    s[k] += row[k] * nu[a][0][i];
+            }
+            const double d = (s[0] - point.x) * (s[0] - point.x) + (s[1] - point.y) * (s[1] - point.y) +
+                             (s[2] - point.z) * (s[2] - point.z);
             if (d < squared) {
                 squared = d;
-                u = su;
-                v = sv;
+                u = us[a];
+                v = vs[b];
             }
         }
 

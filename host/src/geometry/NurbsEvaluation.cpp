@@ -7,11 +7,6 @@ namespace khost {
 SurfaceDirection::SurfaceDirection(const MDoubleArray& knots, int degree, MFnNurbsSurface::Form form)
     : fKnots(&knots), fDegree(degree), fForm(form) {}
 
-double SurfaceDirection::knot(int k) const {
-    const int last = static_cast<int>(fKnots->length()) - 1;
-    return (*fKnots)[static_cast<unsigned>(std::clamp(k - 1, 0, last))];
-}
-
 bool SurfaceDirection::place(double& t) const {
     const double a = start(), b = end();
     if (!std::isfinite(t) || !(b > a))

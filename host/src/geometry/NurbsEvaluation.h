@@ -22,7 +22,10 @@ public:
     double end() const { return knot(numCVs()); }
     bool periodic() const { return fForm == MFnNurbsSurface::kPeriodic; }
     // Textbook knot k (0 .. numCVs + degree).
-    double knot(int k) const;
+    double knot(int k) const {
+        const int last = static_cast<int>(fKnots->length()) - 1;
+        return (*fKnots)[static_cast<unsigned>(k < 1 ? 0 : k - 1 > last ? last : k - 1)];
+    }
     // Brings t into the domain: a periodic direction wraps it, another keeps it when it is inside (a
     // rounding error beyond an end is clamped). False when t cannot be placed.
     bool place(double& t) const;
