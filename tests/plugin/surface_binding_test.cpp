@@ -152,7 +152,8 @@ TEST_F(SurfaceBinding, SurfacesBeyondTheRangeOfDoublesBindNothingAndMoveNothing)
 
 TEST_F(SurfaceBinding, PointsAtAPoleStayUnboundAndInPlace) {
     // Vertex 0 over the sphere's north pole binds to the pole, where the surface has no frame.
-    run("sphere -r 1 -n ball; polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n base; move -r 1.2 0 0 base.vtx[*];");
+    run("sphere -r 1 -n ball; polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n base; move -r 1.2 0 0 "
+        "base.vtx[*];");
     place("base", "vtx", {{0, MPoint(0, 1.5, 0)}});
     run("duplicate -n tgt base; move -r 0 0 0.3 tgt.vtx[*];"
         "select -r tgt base; kivoMorph -name m; connectAttr ballShape.worldSpace[0] m.ss[0].is;"
@@ -162,11 +163,46 @@ TEST_F(SurfaceBinding, PointsAtAPoleStayUnboundAndInPlace) {
     EXPECT_EQ(moved[0], MPoint(0, 1.5, 0));
     for (unsigned int i = 1; i < 4; ++i)
         expectPointNear(moved[i], target[i], 1e-9, "point " + std::to_string(i));
-    EXPECT_EQ(count(khost::Message::Warning, "KivoMorph 'm': 1 points have no closest point or no surface frame on "
-                                             "inputSurface[0]; UV targets leave them in place."),
+    EXPECT_EQ(count(khost::Message::Warning,
+                    "KivoMorph 'm': 1 points have no closest point or no surface frame on "
+                    "inputSurface[0]; UV targets leave them in place."),
               1u);
     // What the GPU override reads for it: no offset, the point itself.
     EXPECT_EQ(pointArray("m.ss[0].isg[0].idp")[0], MPoint(0, 0, 0));
     EXPECT_EQ(pointArray("m.ss[0].isg[0].isp")[0], MPoint(0, 1.5, 0));
     EXPECT_EQ(result("getAttr m.it[0].itg[0].iti[6000].ipit"), "1 2 3");
+}
+
+TEST_F(SurfaceBinding, UvTargetsWithoutTheirSurfaceWarnOrFailAsTheRebuildIsAskedFor) {
+    run(kGround);
+    run("polyPlane -w 1 -h 1 -sx 1 -sy 1 -n base; move -r 0 0.5 0 base.vtx[*];"
+        "duplicate -n tgt base; move -r 0.5 0 0 tgt.vtx[0];"
+        "duplicate -n straight base; move -r 0 1 0 straight.vtx[3];"
+        "select -r tgt straight base; kivoMorph -name m; connectAttr groundShape.worldSpace[0] m.ss[0].is;"
+        "setAttr m.it[0].itg[0].tbuv 1; setAttr m.it[0].itg[0].tsi 4; setAttr m.weight[0] 1; setAttr "
+        "m.weight[1] 1;");
+    // No inputSurface[4]: the full rebuild names it, the UV target is left out, the others go on.
+    clearMessages();
+    run("setAttr m.rebind 1;");
+    const MPointArray moved = points("base");
+    EXPECT_EQ(count(khost::Message::Warning, " No input surface found! "), 1u);
+    EXPECT_EQ(moved[0].x, -0.5);
+    EXPECT_NEAR(moved[3].y, 1.5, 1e-12);
+    // A partial rebuild of that target skips it without a word.
+    clearMessages();
+    run("setAttr m.it[0].itg[0].trb 1;");
+    points("base");
+    EXPECT_EQ(count(khost::Message::Warning, " No input surface found! "), 0u);
+
+    // inputSurface[4] without a surface in it: the full rebuild reports the failure and writes nothing.
+    run("setAttr m.ss[4].iso 1;");
+    clearMessages();
+    run("setAttr m.weight[1] 0.5; setAttr m.rebind 1;");
+    const MPointArray failed = points("base");
+    ASSERT_FALSE(errors().empty());
+    EXPECT_EQ(
+        errors().front().rfind("------------------------------------\nSome Error Occured\n(kivoMorph:", 0),
+        0u)
+        << errors().front();
+    EXPECT_EQ(failed[3].y, 0.5) << "positions are not written when the evaluation fails";
 }
