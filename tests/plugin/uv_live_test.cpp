@@ -106,7 +106,8 @@ TEST_F(UvScene, TargetPointsWithoutAFrameOrAClosestPointAreLeftOutWithOneWarning
     EXPECT_EQ(count(khost::Message::Warning, noFrame), 1u) << "once for the item, not at every evaluation";
 
     // In world space a target scaled past the range of doubles has no closest points at all.
-    run("polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n far; move -r 1e200 0 0 far.vtx[*]; scale 1e200 1 1 far;"
+    run("polyPlane -w 0.4 -h 0.4 -sx 1 -sy 1 -ax 1 0 0 -n far; move -r 1e200 0 0 far.vtx[*]; scale 1e200 1 1 "
+        "far;"
         "connectAttr -f farShape.worldMesh[0] m.it[0].itg[0].iti[6000].igt; setAttr m.origin 0;");
     for (int frame = 0; frame < 2; ++frame) {
         run("move -r -os 0 0.01 0 far.vtx[0];");
@@ -114,8 +115,9 @@ TEST_F(UvScene, TargetPointsWithoutAFrameOrAClosestPointAreLeftOutWithOneWarning
         for (unsigned int i = 0; i < 4; ++i)
             EXPECT_EQ(moved[i], rest[i]);
     }
-    EXPECT_EQ(count(khost::Message::Warning, "KivoMorph 'm': no closest point on inputSurface[0] was found for 4 "
-                                             "target points of inputTarget[0].inputTargetGroup[0]."
-                                             "inputTargetItem[6000]; they are left out."),
+    EXPECT_EQ(count(khost::Message::Warning,
+                    "KivoMorph 'm': no closest point on inputSurface[0] was found for 4 "
+                    "target points of inputTarget[0].inputTargetGroup[0]."
+                    "inputTargetItem[6000]; they are left out."),
               1u);
 }
