@@ -18,17 +18,8 @@ float pointWeight(const BlendJob& job, const PointWeightArrays& weights, unsigne
 
 // The inbetween's delta at a point, or none when the inbetween does not move it.
 inbetween::BlendVector controlAt(const BezierControl& control, int point) {
-    const unsigned int count = control.indices->length();
-    unsigned int position = count;
-    if (control.lookup != nullptr) {
-        const auto found = control.lookup->find(point);
-        position = found != control.lookup->end() ? found->second : count;
-    } else if (count > 0) {
-        const int* first = &(*control.indices)[0];
-        const int* at = std::lower_bound(first, first + count, point);
-        position = at != first + count && *at == point ? static_cast<unsigned int>(at - first) : count;
-    }
-    if (position >= count || position >= control.deltas->length()) {
+    const unsigned int position = entryOf(control, point);
+    if (position >= control.indices->length() || position >= control.deltas->length()) {
         return {};
     }
     const MPoint& d = (*control.deltas)[position];
@@ -40,6 +31,15 @@ void addEntries(const BlendJob& job, const PointWeightArrays& weights, MPoint* o
                 unsigned int last, std::vector<inbetween::BlendVector>& controls) {
     const int* indices = &(*job.indices)[0];
     const MPoint* deltas = &(*job.deltas)[0];
+    if (job.exact) {
+        for (unsigned int k = first; k < last; ++k) {
+            MPoint& point = output[static_cast<unsigned int>(indices[k])];
+            point.x += deltas[k].x;
+            point.y += deltas[k].y;
+            point.z += deltas[k].z;
+        }
+        return;
+    }
     if (job.bezier == nullptr) {
         for (unsigned int k = first; k < last; ++k) {
             const unsigned int i = static_cast<unsigned int>(indices[k]);
@@ -96,6 +96,20 @@ void addRanges(const std::vector<BlendJob>& jobs, const PointWeightArrays& weigh
 }
 
 } // namespace
+
+unsigned int entryOf(const BezierControl& control, int point) {
+    const unsigned int count = control.indices->length();
+    if (control.lookup != nullptr) {
+        const auto found = control.lookup->find(point);
+        return found != control.lookup->end() ? found->second : count;
+    }
+    if (count == 0) {
+        return count;
+    }
+    const int* first = &(*control.indices)[0];
+    const int* at = std::lower_bound(first, first + count, point);
+    return at != first + count && *at == point ? static_cast<unsigned int>(at - first) : count;
+}
 
 bool ascending(const MIntArray& indices, unsigned int count) {
     for (unsigned int k = 1; k < count; ++k) {

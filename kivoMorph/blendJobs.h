@@ -5,6 +5,7 @@
 // additions in the order of the serial loop (targets, then items, then entries) and the result is
 // the same bit for bit at any thread count.
 
+#include <maya/MDoubleArray.h>
 #include <maya/MIntArray.h>
 #include <maya/MPointArray.h>
 
@@ -19,11 +20,19 @@ struct BezierControl {
     // Point index -> first entry, for entries that are not in ascending order; null when they are
     // and a binary search finds them.
     const std::unordered_map<int, unsigned int>* lookup = nullptr;
+    // u and v deltas, two per entry, for the inbetweens of a UV target.
+    const MDoubleArray* uvDeltas = nullptr;
 };
+
+// The inbetween's first entry for a point, or its entry count when it has none.
+unsigned int entryOf(const BezierControl& control, int point);
 
 struct BlendJob {
     const MIntArray* indices = nullptr;
+    // The deltas, or with `exact` the displacements to add as they are (those of UV items, whose
+    // weights were applied when the points were placed on their surface).
     const MPointArray* deltas = nullptr;
+    bool exact = false;
     // Entries 0 .. count-1 are applied: every index is within the geometry and has a delta.
     unsigned int count = 0;
     // The item's factor (plain) or the curve parameter t (Bezier).

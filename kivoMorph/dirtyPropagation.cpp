@@ -47,8 +47,11 @@ MStatus KivoMorph::setDependentsDirty(const MPlug& plug, MPlugArray& /*plugArray
         return queueTargetEncoding(plug);
     }
     if (attribute == inputTargetSurface) {
+        // The UV deltas stay as they were encoded: only the bindings follow the surface.
+        fSurfaceCacheDirty = true;
         gpuDataChanged = true;
     } else if (attribute == inputSurfaceOrigin || attribute == origin) {
+        fSurfaceCacheDirty = true;
         fTargetCacheDirty = true;
         fTargetCache.clear();
         gpuDataChanged = true;

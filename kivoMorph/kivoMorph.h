@@ -6,9 +6,12 @@
 
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
+#include <maya/MDoubleArray.h>
+#include <maya/MFnNurbsSurface.h>
 #include <maya/MIntArray.h>
 #include <maya/MItGeometry.h>
 #include <maya/MMatrix.h>
+#include <maya/MNurbsIntersector.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
 #include <maya/MPlugArray.h>
@@ -21,6 +24,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <unordered_map>
@@ -34,16 +38,20 @@ struct TargetSettings {
     bool bezier = false;
     bool uv = false;
     bool live = false;
+    int surfaceId = 0;
+    double offset = 0.0;
     float curvature = 0.0f;
 };
 
-// One encoded inputTargetItem: the points that move and their deltas. The arrays are the ones
-// written to the item's attributes, shared rather than copied.
+// One encoded inputTargetItem: the points that move and their deltas (for a UV target, local offset
+// deltas in the surface frame, and u and v deltas). The arrays are the ones written to the item's
+// attributes, shared rather than copied.
 struct TargetItemCache {
     bool valid = false;
     unsigned int itemIndex = 0;
     MIntArray indices;
     MPointArray deltas;
+    MDoubleArray uvDeltas;
     // The indices never decrease (always so for encoded items): a binary search finds a point's
     // entry, and the blend can be split by point ranges.
     bool ascending = true;
@@ -55,6 +63,27 @@ struct TargetWeightCache {
     std::vector<float> values;
     bool allOnes = true;
     unsigned int pointCount = 0;
+};
+
+// The parameter range of a surface, as MFnNurbsSurface::getKnotDomain gives it.
+struct KnotDomain {
+    double uStart = 0.0;
+    double uEnd = 0.0;
+    double vStart = 0.0;
+    double vEnd = 0.0;
+    bool usable() const { return uEnd > uStart && vEnd > vStart; }
+};
+
+// One geometry bound to one surface, one entry per point: the clamped parameter of the point's closest
+// surface point, its offset from the surface in the frame there (x along the tangent, y along the
+// normal, z along the binormal) and the surface point plus that offset.
+struct SurfaceBinding {
+    std::vector<double> u;
+    std::vector<double> v;
+    MPointArray relativePoints;
+    MPointArray surfacePoints;
+    // False for a point with no closest point, or with no frame at it: no UV target moves it.
+    std::vector<bool> bound;
 };
 
 // Caches that depend on one deformed geometry, keyed by its multi index, so that geometries
@@ -153,6 +182,8 @@ private:
         MPointArray basePoints;
         int origin = 1;
         double precision = 0.0;
+        // The node's inputSurface array, for UV targets.
+        MArrayDataHandle* surfaces = nullptr;
     };
 
     // What the target loop of one evaluation shares between targets.
@@ -164,22 +195,66 @@ private:
         GeometryCache* geometry = nullptr;
         // Every job's indices ascend, so the blend can be split by point ranges.
         bool ordered = true;
+        float envelope = 0.0f;
+        bool timing = false;
+        EvaluationTimes* times = nullptr;
+    };
+
+    // The UV state of one evaluation, shared by every UV item in the order of the target loop
+    // whatever its surface: the accumulated u, v and local offset deltas of each point, and the
+    // positions the UV blends have brought the points to (in the space of the output points).
+    struct UvState {
+        std::vector<double> u;
+        std::vector<double> v;
+        std::vector<MVector> offset;
+        MPointArray current;
+        bool ready = false;
     };
 
     // The blend jobs of one evaluation and the data they point into that no cache holds (stored,
-    // live or filtered items, inbetween lists, lookups); kept between evaluations only for their
-    // capacity.
+    // live or filtered items, UV displacements, inbetween lists, lookups); kept between evaluations
+    // only for their capacity.
     struct BlendWork {
         std::vector<BlendJob> jobs;
         std::deque<TargetItemCache> owned;
         std::deque<std::vector<BezierControl>> controls;
         std::deque<std::unordered_map<int, unsigned int>> lookups;
+        UvState uv;
         void clear() {
             jobs.clear();
             owned.clear();
             controls.clear();
             lookups.clear();
+            uv.ready = false;
         }
+    };
+
+    // A UV target's surface and settings for one evaluation.
+    struct UvTarget {
+        unsigned int surfaceId = 0;
+        int surfaceOrigin = 1;
+        MFnNurbsSurface surface;
+        KnotDomain domain;
+        // This geometry's binding to the surface; null when it has none.
+        const SurfaceBinding* binding = nullptr;
+        double offset = 0.0;
+        double curve = 0.0;
+        const float* targetWeights = nullptr;
+        // The inbetweens of a Bezier blend; null for a plain blend.
+        const std::vector<BezierControl>* bezier = nullptr;
+    };
+
+    // What encoding one target point against a surface gave.
+    enum class UvEncoding { Entry, Nothing, SearchFailed, NoFrame };
+
+    // The surface a UV group is encoded against, prepared once for all its items.
+    struct UvEncoder {
+        unsigned int surfaceId = 0;
+        MFnNurbsSurface surface;
+        KnotDomain domain;
+        MNurbsIntersector intersector;
+        // The geometry's binding to the surface; null when it has none, and then nothing is encoded.
+        const SurfaceBinding* binding = nullptr;
     };
 
     static std::uint64_t cacheKey(unsigned int geometry, unsigned int target) {
@@ -208,27 +283,43 @@ private:
     MStatus cachedItemsFor(MArrayDataHandle& targetArray, unsigned int target,
                            const std::vector<unsigned int>& itemIndices, BlendContext& context,
                            const ItemCacheList*& cached, bool& reencoded);
-    static MStatus readStoredItem(MDataHandle& itemHandle, TargetItemCache& item, bool& present);
+    // The item's stored arrays (inputUVTarget too for a UV target); present is false when one is missing.
+    static MStatus readStoredItem(MDataHandle& itemHandle, bool uv, TargetItemCache& item, bool& present);
     void warnStoredEntriesSkipped(const ItemKey& item);
     // The item itself when every entry applies to this geometry, else (after a warning) a copy of
     // the entries that do.
-    const TargetItemCache& applicableItem(const TargetItemCache& item, const ItemKey& key,
+    const TargetItemCache& applicableItem(const TargetItemCache& item, bool uv, const ItemKey& key,
                                           BlendContext& context);
+    // The item's arrays computed from its target geometry at this evaluation (UV or straight-line).
+    MStatus liveItem(MArrayDataHandle& items, BlendContext& context, unsigned int target,
+                     unsigned int itemIndex, double targetPrecisionValue, bool uv, UvTarget& uvTarget,
+                     TargetItemCache& item);
+    // The inbetweens of a Bezier blend, all items but the last, from the cache, the stored arrays or
+    // live; standardInbetween is cleared once one is found.
+    MStatus gatherInbetweens(MArrayDataHandle& items, const std::vector<unsigned int>& itemIndices,
+                             const ItemCacheList* cached, const TargetSettings& settings, unsigned int target,
+                             double targetPrecisionValue, BlendContext& context, UvTarget& uvTarget,
+                             std::vector<BezierControl>& inbetweens, bool& standardInbetween);
     BezierControl bezierControlOf(const TargetItemCache& item);
 
     // Target delta cache (targetCache.cpp); the array handles are positioned at geometry g.
     // Both tell through encodedAny whether any item could be encoded from its geometry; a geometry
     // with nothing to encode (only stored arrays) is no failure of its own.
     MStatus rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                                   unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                                   double precisionValue, bool& encodedAny);
+                                   MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                                   const MMatrix& localToWorld, int originValue, double precisionValue,
+                                   bool& encodedAny);
     MStatus buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                              unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                              double precisionValue, bool& encodedAny);
+                              MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                              const MMatrix& localToWorld, int originValue, double precisionValue,
+                              bool& encodedAny);
     MStatus rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                                     unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                                     double precisionValue);
-    MStatus encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeContext& context, bool& encodedAny);
+                                     MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                                     const MMatrix& localToWorld, int originValue, double precisionValue);
+    // warnMissingSurface: a UV group whose surface element is missing is named in a warning (the full
+    // rebuild) rather than skipped silently (the partial one).
+    MStatus encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeContext& context,
+                              bool warnMissingSurface, bool& encodedAny);
     static MStatus geometryBasePoints(MArrayDataHandle& inputArray, unsigned int multiIndex,
                                       const MMatrix& localToWorld, int originValue, EncodeContext& context);
 
@@ -236,14 +327,54 @@ private:
     static MStatus getGeometryPoints(const MObject& data, MDataHandle& handle, MSpace::Space space,
                                      MPointArray& points);
     MStatus liveTargetDeltas(MArrayDataHandle& items, const EncodeContext& context, unsigned int target,
-                             unsigned int itemIndex, double targetPrecisionValue, MIntArray& indices,
-                             MPointArray& deltas);
+                             unsigned int itemIndex, double targetPrecisionValue, TargetItemCache& item);
     // Keeps the points that moved by more than tol, or every point when keepAll is set.
     void encodeDeltas(const MPointArray& basePoints, const MPointArray& targetPoints, double tol,
                       bool keepAll, const ItemKey& item, MIntArray& indices, MPointArray& deltas);
     void warnShortTarget(const ItemKey& item, unsigned int targetCount, unsigned int baseCount);
-    static MStatus writeItemArrays(MDataHandle& itemHandle, const MIntArray& indices,
-                                   const MPointArray& deltas);
+    // Stores freshly created array data in a child and marks it clean; a null object means its creation
+    // failed.
+    static MStatus storeClean(MDataHandle handle, const MObject& data);
+    // The item's arrays into its attributes; inputUVTarget too for a UV item.
+    static MStatus writeItemArrays(MDataHandle& itemHandle, const TargetItemCache& item, bool uv);
+
+    // Surface bindings (surfaceBinding.cpp).
+    // Binds every point of every geometry to every surface; failure when nothing could be bound.
+    MStatus buildSurfaceBindings(MArrayDataHandle& inputArray, MArrayDataHandle& surfaceArray,
+                                 const MMatrix& localToWorld, int originValue);
+    // Binds one geometry's points; unbound counts the points that could not be bound.
+    static void bindGeometry(const EncodeContext& geometry, const MFnNurbsSurface& surface,
+                             const KnotDomain& domain, const MNurbsIntersector& intersector,
+                             SurfaceBinding& binding, unsigned int& unbound);
+    static MStatus writeSurfaceGroup(MArrayDataHandle& surfaceArray, unsigned int geometry,
+                                     const SurfaceBinding& binding);
+    static MStatus writeSurfaceChildren(MDataHandle& element, const SurfaceBinding& binding);
+    // The binding of a geometry to a surface; null when there is none.
+    const SurfaceBinding* surfaceBinding(unsigned int surface, unsigned int geometry) const;
+    // Attaches surfaceFn to the surface of the inputSurface element the handle is at, world-transformed
+    // when that element's inputSurfaceOrigin is 0; false (and nothing reported) when there is none.
+    static bool attachSurface(MArrayDataHandle& surfaces, int surfaceOrigin, MFnNurbsSurface& surfaceFn);
+
+    // UV targets: encoding (uvEncoding.cpp) and blending (uvBlend.cpp).
+    // Attaches the encoder to the surface of the inputSurface element the handle is at and, when the
+    // geometry is bound to it, prepares its closest-point search.
+    MStatus openUvEncoder(const EncodeContext& context, UvEncoder& encoder);
+    static UvEncoding encodeUvDelta(const MPoint& target, unsigned int i, const UvEncoder& encoder,
+                                    TargetItemCache& item);
+    // Encodes every point of a target against the encoder's binding; keepAll keeps the points that do
+    // not move.
+    void encodeUvItem(const MPointArray& basePoints, const MPointArray& targetPoints, double tol,
+                      bool keepAll, const UvEncoder& encoder, const ItemKey& key, TargetItemCache& item);
+    MStatus liveUvTargetDeltas(MArrayDataHandle& items, const EncodeContext& context, unsigned int target,
+                               unsigned int itemIndex, double targetPrecisionValue, UvTarget& uvTarget,
+                               TargetItemCache& item);
+    // The surface, domain and binding of a UV target; usable is false when it has none to blend on.
+    MStatus prepareUvTarget(const TargetSettings& settings, const BlendContext& context, UvTarget& uvTarget,
+                            bool& usable);
+    // Re-places the item's points on the surface and adds their displacements as a blend job.
+    MStatus blendUvItem(const TargetItemCache& item, float factor, const UvTarget& uvTarget,
+                        BlendContext& context);
+    void readyUvState(const BlendContext& context);
 
     // Painting and dirty propagation (painting.cpp, dirtyPropagation.cpp).
     bool findPaintedTarget(MDataBlock& block, const MPlug& plug, MPlug& targetPlug);
@@ -258,9 +389,21 @@ private:
     bool fPartialCacheDirty = false;
     bool fTargetCacheDirty = false;
 
-    // Items already warned about: stored entries skipped, or a target shorter than its base.
+    // Items already warned about: stored entries skipped, or a target shorter than its base, or target
+    // points left out where the surface has no frame.
     std::set<ItemKey> fSkippedEntriesWarned;
     std::set<ItemKey> fShortTargetsWarned;
+    std::set<ItemKey> fNoFrameWarned;
+    // Surfaces on which the closest points of some target points could not be found, warned about once
+    // until the bindings are built again.
+    std::set<unsigned int> fSearchFailedWarned;
+
+    // Surface bindings: surface index -> one slot per input element (by logical index), and the
+    // surfaces' knot domains.
+    std::unordered_map<unsigned int, std::vector<std::optional<SurfaceBinding>>> fSurfaceBindings;
+    std::unordered_map<unsigned int, KnotDomain> fSurfaceDomains;
+    bool fSurfaceCacheDirty = false;
+    bool fSurfaceCacheUnbuilt = true;
 
     ProfilingAccumulators fProfiling;
     BlendWork fWork;

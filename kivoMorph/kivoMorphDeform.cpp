@@ -136,6 +136,8 @@ MStatus KivoMorph::refreshTargetSettings(MArrayDataHandle& targetArray, Geometry
         settings.bezier = group.child(targetBlendBezier).asBool();
         settings.uv = group.child(targetBlendUV).asBool();
         settings.live = group.child(targetBlendLive).asBool();
+        settings.surfaceId = group.child(targetSurfaceId).asInt();
+        settings.offset = group.child(targetOffset).asDouble();
         settings.curvature = group.child(targetCurvature).asFloat();
     }
     geometry.targetSettingsDirty = false;
@@ -170,8 +172,9 @@ MStatus KivoMorph::refreshTargetWeightCache(MDataHandle& targetElement, unsigned
 }
 
 MStatus KivoMorph::rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                                          unsigned int multiIndex, const MMatrix& localToWorld,
-                                          int originValue, double precisionValue, bool& encodedAny) {
+                                          MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                                          const MMatrix& localToWorld, int originValue, double precisionValue,
+                                          bool& encodedAny) {
     MStatus status;
     fTargetCache.clear();
     encodedAny = false;
@@ -184,8 +187,8 @@ MStatus KivoMorph::rebuildAllTargetCaches(MArrayDataHandle& inputArray, MArrayDa
         if (!inputTargetArray.jumpToElement(geometry)) {
             continue;
         }
-        status = buildTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
-                                   precisionValue, encodedAny);
+        status = buildTargetCaches(inputArray, inputTargetArray, surfaceArray, multiIndex, localToWorld,
+                                   originValue, precisionValue, encodedAny);
         if (!status) {
             return status;
         }
@@ -226,6 +229,8 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     MDataHandle rebindHandle = block.inputValue(rebind, &status);
     KIVO_MORPH_CHECK(status, "");
     const bool rebindValue = rebindHandle.asBool();
+    MArrayDataHandle surfaceArray = block.inputArrayValue(inputSurface, &status);
+    KIVO_MORPH_CHECK(status, "");
     MDataHandle profilingHandle = block.inputValue(profilingEnabled, &status);
     KIVO_MORPH_CHECK(status, "");
     const bool profilingOn = profilingHandle.asBool();
@@ -239,11 +244,23 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     EvaluationTimes times;
     const PhaseClock totalClock(timing);
 
+    if (rebindValue || fSurfaceCacheUnbuilt || fSurfaceCacheDirty) {
+        const PhaseClock clock(timing);
+        fSurfaceBindings.clear();
+        fSurfaceDomains.clear();
+        if (surfaceArray.elementCount() > 0 &&
+            !buildSurfaceBindings(inputArray, surfaceArray, localToWorld, originValue)) {
+            MGlobal::displayWarning("No NURBS surfaces found to cache, skipping surface caching.");
+        }
+        fSurfaceCacheUnbuilt = false;
+        fSurfaceCacheDirty = false;
+        clock.addTo(times.surfCache);
+    }
     if (rebindValue || fTargetCacheDirty) {
         const PhaseClock clock(timing);
         bool encodedAny = false;
-        status = rebuildAllTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
-                                        precisionValue, encodedAny);
+        status = rebuildAllTargetCaches(inputArray, inputTargetArray, surfaceArray, multiIndex, localToWorld,
+                                        originValue, precisionValue, encodedAny);
         if (!status) {
             return status;
         }
@@ -271,6 +288,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
             // fresh chance to warn.
             fGeometryCaches.clear();
             fSkippedEntriesWarned.clear();
+            fNoFrameWarned.clear();
         }
         clock.addTo(times.targetCache);
     }
@@ -278,8 +296,8 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         const PhaseClock clock(timing);
         // Failures were reported where they happened; their pairs stay queued for the next
         // partial rebuild.
-        rebuildDirtyTargetCaches(inputArray, inputTargetArray, multiIndex, localToWorld, originValue,
-                                 precisionValue);
+        rebuildDirtyTargetCaches(inputArray, inputTargetArray, surfaceArray, multiIndex, localToWorld,
+                                 originValue, precisionValue);
         fPartialCacheDirty = false;
         for (auto& entry : fGeometryCaches) {
             entry.second.targetSettingsDirty = true;
@@ -314,6 +332,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     context.encode.geometry = multiIndex;
     context.encode.origin = originValue;
     context.encode.precision = precisionValue;
+    context.encode.surfaces = &surfaceArray;
     context.encode.basePoints = objectPoints;
     if (originValue == 0) {
         transformPoints(context.encode.basePoints, localToWorld);
@@ -339,6 +358,9 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
     context.pointCount = pointCount;
     context.countChanged = countChanged;
     context.geometry = &geometry;
+    context.envelope = envelopeValue;
+    context.timing = timing;
+    context.times = &times;
     fWork.clear();
     const PhaseClock loopClock(timing);
     const unsigned int targetCount = targetArray.elementCount();

@@ -6,6 +6,7 @@
 #include "kivoMorph/report.h"
 
 #include <maya/MArrayDataHandle.h>
+#include <maya/MFnDoubleArrayData.h>
 #include <maya/MFnIntArrayData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnNurbsCurve.h>
@@ -136,11 +137,7 @@ void KivoMorph::warnShortTarget(const ItemKey& item, unsigned int targetCount, u
     MGlobal::displayWarning(text);
 }
 
-namespace {
-
-// Stores freshly created array data in a child of the item and marks it clean; a null object means its
-// creation failed.
-MStatus storeClean(MDataHandle handle, const MObject& data) {
+MStatus KivoMorph::storeClean(MDataHandle handle, const MObject& data) {
     if (data.isNull()) {
         return MS::kFailure;
     }
@@ -151,26 +148,28 @@ MStatus storeClean(MDataHandle handle, const MObject& data) {
     return status;
 }
 
-} // namespace
-
-MStatus KivoMorph::writeItemArrays(MDataHandle& itemHandle, const MIntArray& indices,
-                                   const MPointArray& deltas) {
+MStatus KivoMorph::writeItemArrays(MDataHandle& itemHandle, const TargetItemCache& item, bool uv) {
     MStatus status;
     MFnPointArrayData pointsFn;
-    status = storeClean(itemHandle.child(inputPointsTarget), pointsFn.create(deltas, &status));
+    status = storeClean(itemHandle.child(inputPointsTarget), pointsFn.create(item.deltas, &status));
     KIVO_MORPH_CHECK(status, "");
     MFnIntArrayData indicesFn;
-    status = storeClean(itemHandle.child(inputPointsIndicesTarget), indicesFn.create(indices, &status));
+    status = storeClean(itemHandle.child(inputPointsIndicesTarget), indicesFn.create(item.indices, &status));
     KIVO_MORPH_CHECK(status, "");
+    if (uv) {
+        MFnDoubleArrayData uvFn;
+        status = storeClean(itemHandle.child(inputUVTarget), uvFn.create(item.uvDeltas, &status));
+        KIVO_MORPH_CHECK(status, "");
+    }
     return status;
 }
 
 MStatus KivoMorph::liveTargetDeltas(MArrayDataHandle& items, const EncodeContext& context,
                                     unsigned int target, unsigned int itemIndex, double targetPrecisionValue,
-                                    MIntArray& indices, MPointArray& deltas) {
+                                    TargetItemCache& item) {
     MStatus status;
-    indices.clear();
-    deltas.clear();
+    item.indices.clear();
+    item.deltas.clear();
     MDataHandle itemIn = items.inputValue(&status);
     KIVO_MORPH_CHECK(status, "");
     MDataHandle geometryHandle = itemIn.child(inputGeomTarget);
@@ -186,9 +185,9 @@ MStatus KivoMorph::liveTargetDeltas(MArrayDataHandle& items, const EncodeContext
         return status;
     }
     encodeDeltas(context.basePoints, targetPoints, targetPrecisionValue * context.precision, false,
-                 ItemKey(context.geometry, target, itemIndex), indices, deltas);
+                 ItemKey(context.geometry, target, itemIndex), item.indices, item.deltas);
 
     MDataHandle itemOut = items.outputValue(&status);
     KIVO_MORPH_CHECK(status, "");
-    return writeItemArrays(itemOut, indices, deltas);
+    return writeItemArrays(itemOut, item, false);
 }

@@ -40,15 +40,29 @@ MStatus KivoMorph::geometryBasePoints(MArrayDataHandle& inputArray, unsigned int
 }
 
 MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeContext& context,
-                                     bool& encodedAny) {
+                                     bool warnMissingSurface, bool& encodedAny) {
     MStatus status;
     const unsigned int target = groupArray.elementIndex(&status);
     KIVO_MORPH_CHECK(status, "");
     MDataHandle group = groupArray.inputValue(&status);
     KIVO_MORPH_CHECK(status, "");
-    // Groups blended in UV space are encoded against a surface binding, not as straight lines.
-    if (group.child(targetBlendUV).asBool()) {
-        return MS::kSuccess;
+    // Groups blended in UV space are encoded against the binding of the geometry to their surface.
+    const bool uv = group.child(targetBlendUV).asBool();
+    UvEncoder encoder;
+    if (uv) {
+        const int surfaceId = group.child(targetSurfaceId).asInt();
+        if (surfaceId < 0 || context.surfaces == nullptr ||
+            !context.surfaces->jumpToElement(static_cast<unsigned int>(surfaceId))) {
+            if (warnMissingSurface) {
+                MGlobal::displayWarning(" No input surface found! ");
+            }
+            return MS::kSuccess;
+        }
+        encoder.surfaceId = static_cast<unsigned int>(surfaceId);
+        status = openUvEncoder(context, encoder);
+        if (!status) {
+            return status;
+        }
     }
     const bool bezier = group.child(targetBlendBezier).asBool();
     const double tol = group.child(targetPrecision).asDouble() * context.precision;
@@ -80,11 +94,18 @@ MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeC
         // A Bezier target keeps every point in its inbetweens, so each point has a control
         // point in every one of them.
         const bool keepAll = bezier && k + 1 != itemCount;
-        encodeDeltas(context.basePoints, targetPoints, tol, keepAll,
-                     ItemKey(context.geometry, target, item.itemIndex), item.indices, item.deltas);
+        const ItemKey key(context.geometry, target, item.itemIndex);
+        if (!uv) {
+            encodeDeltas(context.basePoints, targetPoints, tol, keepAll, key, item.indices, item.deltas);
+        } else if (encoder.binding != nullptr) {
+            encodeUvItem(context.basePoints, targetPoints, tol, keepAll, encoder, key, item);
+        } else {
+            MGlobal::displayWarning(" No surface data found, skip...");
+            continue;
+        }
         MDataHandle itemOut = items.outputValue(&status);
         KIVO_MORPH_CHECK(status, "");
-        status = writeItemArrays(itemOut, item.indices, item.deltas);
+        status = writeItemArrays(itemOut, item, uv);
         if (!status) {
             return status;
         }
@@ -105,12 +126,14 @@ MStatus KivoMorph::encodeTargetGroup(MArrayDataHandle& groupArray, const EncodeC
 }
 
 MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                                     unsigned int multiIndex, const MMatrix& localToWorld, int originValue,
-                                     double precisionValue, bool& encodedAny) {
+                                     MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                                     const MMatrix& localToWorld, int originValue, double precisionValue,
+                                     bool& encodedAny) {
     MStatus status;
     EncodeContext context;
     context.origin = originValue;
     context.precision = precisionValue;
+    context.surfaces = &surfaceArray;
     MDataHandle inputTargetElement = inputTargetArray.inputValue(&status);
     KIVO_MORPH_CHECK(status, "");
     MArrayDataHandle groupArray(inputTargetElement.child(inputTargetGroup), &status);
@@ -124,7 +147,7 @@ MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHan
     for (unsigned int p = 0; p < groupCount; ++p) {
         status = groupArray.jumpToArrayElement(p);
         KIVO_MORPH_CHECK(status, "");
-        status = encodeTargetGroup(groupArray, context, encodedAny);
+        status = encodeTargetGroup(groupArray, context, true, encodedAny);
         if (!status) {
             return status;
         }
@@ -136,8 +159,9 @@ MStatus KivoMorph::buildTargetCaches(MArrayDataHandle& inputArray, MArrayDataHan
 }
 
 MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArrayDataHandle& inputTargetArray,
-                                            unsigned int multiIndex, const MMatrix& localToWorld,
-                                            int originValue, double precisionValue) {
+                                            MArrayDataHandle& surfaceArray, unsigned int multiIndex,
+                                            const MMatrix& localToWorld, int originValue,
+                                            double precisionValue) {
     MStatus status;
     for (const auto& dirty : fDirtyTargets) {
         const unsigned int geometry = dirty.first;
@@ -147,6 +171,7 @@ MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArray
         EncodeContext context;
         context.origin = originValue;
         context.precision = precisionValue;
+        context.surfaces = &surfaceArray;
         status = geometryBasePoints(inputArray, multiIndex, localToWorld, originValue, context);
         if (!status) {
             return status;
@@ -160,7 +185,7 @@ MStatus KivoMorph::rebuildDirtyTargetCaches(MArrayDataHandle& inputArray, MArray
             if (!groupArray.jumpToElement(target)) {
                 continue;
             }
-            status = encodeTargetGroup(groupArray, context, encodedAny);
+            status = encodeTargetGroup(groupArray, context, false, encodedAny);
             if (!status) {
                 return status;
             }

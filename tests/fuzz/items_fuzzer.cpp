@@ -1,8 +1,11 @@
 // The node's stored data on a live rig. The input picks setAttr statements on a kivoMorph node that
-// deforms a plane and a circle (target 1 of the plane is a connected mesh): item arrays of any length
-// and content, inbetween item indices, weights, and the settings that change how items blend. Both
-// shapes are evaluated after each statement. Indices are mostly those of the rig or of items, and
-// sometimes any int, so that the node also meets sparse and huge logical indices.
+// deforms a plane and a circle (target 1 of the plane is a connected mesh, blended in UV space once a
+// surface is connected): item arrays of any length and content (UV deltas included), inbetween item
+// indices, weights, surface choices and spaces, and the settings that change how items blend; and
+// connections of a NURBS sphere or plane to the node's surfaces, which cost an input a binding of every
+// point only when it asks for one. Both shapes are evaluated after each statement. Indices are mostly
+// those of the rig or of items, and sometimes any int, so that the node also meets sparse and huge
+// logical indices.
 #include "FuzzHost.h"
 #include "command/Script.h"
 #include "dag/Dag.h"
@@ -18,6 +21,8 @@ const char* const kRig = "polyPlane -w 2 -h 2 -sx 2 -sy 2 -n base;"
                          "move -r 0 1 0 shape.vtx[4];"
                          "deformer -type kivoMorph -n m base ring;"
                          "connectAttr shapeShape.worldMesh[0] m.it[0].itg[1].iti[6000].igt;"
+                         "sphere -r 1 -s 4 -nsp 2 -n ball; move 0 -2 0 ball; nurbsPlane -w 3 -n ground;"
+                         "setAttr m.it[0].itg[1].tbuv 1;"
                          "setAttr m.weight[1] 0.5;";
 // Keeps an input's evaluations within libFuzzer's timeout.
 constexpr int kMaxStatements = 64;
@@ -63,12 +68,18 @@ template <typename Word> std::string array(FuzzedDataProvider& in, int wordsPerE
 
 std::string statement(FuzzedDataProvider& in) {
     static const char* const kGroupFlags[] = {"tbb", "tbl", "tbuv", "twn", "twl", "trb"};
-    static const char* const kGroupNumbers[] = {"to", "tc", "tp"};
+    static const char* const kGroupNumbers[] = {"to", "tc", "tp", "tsi"};
     static const char* const kNodeNumbers[] = {"envelope", "precision", "rebind", "origin"};
+    static const char* const kSurfaces[] = {"ballShape", "groundShape"};
     std::ostringstream out;
     out.precision(17);
+    if (in.ConsumeIntegralInRange(0, 63) == 0) {
+        out << "connectAttr -f " << in.PickValueInArray(kSurfaces) << ".worldSpace[0] m.ss[" << index(in)
+            << "].is";
+        return out.str();
+    }
     out << "setAttr ";
-    switch (in.ConsumeIntegralInRange(0, 8)) {
+    switch (in.ConsumeIntegralInRange(0, 9)) {
     case 0:
         out << item(in) << ".ipit -type \"Int32Array\" " << array(in, 1, index);
         break;
@@ -92,6 +103,9 @@ std::string statement(FuzzedDataProvider& in) {
         break;
     case 7:
         out << group(in) << "." << in.PickValueInArray(kGroupNumbers) << " " << number(in);
+        break;
+    case 8:
+        out << "m.ss[" << index(in) << "].iso " << number(in);
         break;
     default:
         out << "m." << in.PickValueInArray(kNodeNumbers) << " " << number(in);

@@ -6,6 +6,7 @@
 #include "core/Threads.h"
 
 #include <maya/MDGModifier.h>
+#include <maya/MFnDoubleArrayData.h>
 #include <maya/MFnIntArrayData.h>
 #include <maya/MFnPointArrayData.h>
 
@@ -103,4 +104,39 @@ TEST_F(ThreadCounts, OneThreadAndSeveralGiveTheSamePointsAndArrays) {
                             << std::mismatch(one.begin(), one.end(), two.begin(), two.end()).first -
                                    one.begin();
     EXPECT_EQ(evaluated(1), one) << "and again on one thread";
+}
+
+TEST_F(ThreadCounts, UvTargetsBetweenStraightOnesGiveTheSamePointsOnAnyNumberOfThreads) {
+    // 33123 points over a warped plane: a straight target, a UV target and a straight one again, so that
+    // the UV displacements reach each point between the straight-line additions.
+    run("nurbsPlane -w 5 -u 2 -v 2 -n ground; move -r 0 0.4 0 ground.cv[2][1:3]; move -r 0 -0.3 0 "
+        "ground.cv[4][*];"
+        "polyPlane -w 4 -h 4 -sx 180 -sy 182 -n base; move -r 0 0.25 0 base.vtx[*];"
+        "duplicate -n first base; duplicate -n sliding base; duplicate -n last base;");
+    sculpt("first", 11);
+    sculpt("sliding", 12);
+    sculpt("last", 13);
+    run("select -r first sliding last base; kivoMorph -name m; connectAttr groundShape.worldSpace[0] "
+        "m.ss[0].is;"
+        "setAttr m.it[0].itg[1].tbuv 1; setAttr m.weight[0] 0.7; setAttr m.weight[1] 0.6; setAttr "
+        "m.weight[2] "
+        "-0.4;");
+    paint("m.it[0].itg[1].tw", 33123, 14);
+
+    const auto evaluate = [this](int threads) {
+        khost::setThreadCount(threads);
+        run("setAttr m.rebind 1;");
+        std::string bytes;
+        appendBytes(bytes, points("base"));
+        appendBytes(bytes, MFnIntArrayData(plug("m.it[0].itg[1].iti[6000].ipit").asMObject()).array());
+        appendBytes(bytes, MFnDoubleArrayData(plug("m.it[0].itg[1].iti[6000].iuvt").asMObject()).array());
+        appendBytes(bytes, MFnDoubleArrayData(plug("m.ss[0].isg[0].isuv").asMObject()).array());
+        return bytes;
+    };
+    const std::string one = evaluate(1);
+    const std::string two = evaluate(2);
+    ASSERT_GT(MFnIntArrayData(plug("m.it[0].itg[1].iti[6000].ipit").asMObject()).array().length(), 10000u);
+    EXPECT_TRUE(one == two) << "the first difference is at character "
+                            << std::mismatch(one.begin(), one.end(), two.begin(), two.end()).first -
+                                   one.begin();
 }

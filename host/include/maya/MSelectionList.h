@@ -41,12 +41,14 @@ public:
     MStatus getDagPath(unsigned int index, MDagPath& dagPath) const;
     MStatus getSelectionStrings(MStringArray& array) const;
 
-    // Host side only. A component is a kind ("vtx", "cv") and point indices on a shape.
+    // Host side only. A component is a kind ("vtx", "cv") and point indices on a shape. The CVs of a
+    // surface are named by row and column: point index row * columns + column.
     struct Item {
         MObject node;
         MPlug plug;
         std::string componentKind;
         std::vector<unsigned int> indices;
+        unsigned int columns = 0;
         bool sameAs(const Item& other) const;
         std::string text() const;
     };

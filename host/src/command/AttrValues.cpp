@@ -114,6 +114,8 @@ MFnData::Type dataTypeNamed(const std::string& name) {
         return MFnData::kMesh;
     if (name == "nurbsCurve")
         return MFnData::kNurbsCurve;
+    if (name == "nurbsSurface")
+        return MFnData::kNurbsSurface;
     return MFnData::kInvalid;
 }
 
@@ -220,6 +222,61 @@ bool readCurve(WordReader& in, std::shared_ptr<Data>& data) {
     return true;
 }
 
+bool readForm(WordReader& in, MFnNurbsSurface::Form& form) {
+    double number;
+    if (!in.number(number) || (number != 0 && number != 1 && number != 2))
+        return false;
+    form = number == 0   ? MFnNurbsSurface::kOpen
+           : number == 1 ? MFnNurbsSurface::kClosed
+                         : MFnNurbsSurface::kPeriodic;
+    return true;
+}
+
+bool readKnots(WordReader& in, MDoubleArray& knots) {
+    unsigned int count = 0;
+    if (!in.count(count))
+        return false;
+    for (unsigned int k = 0; k < count; ++k) {
+        double knot;
+        if (!in.number(knot))
+            return false;
+        knots.append(knot);
+    }
+    return true;
+}
+
+bool readSurface(WordReader& in, std::shared_ptr<Data>& data) {
+    auto surface = std::make_shared<NurbsSurfaceData>();
+    double degreeU, degreeV;
+    std::string rational;
+    if (!in.number(degreeU) || !in.number(degreeV) || !readForm(in, surface->formU) ||
+        !readForm(in, surface->formV) || !in.word(rational))
+        return false;
+    bool isRational = true;
+    for (double degree : {degreeU, degreeV})
+        if (degree < 1 || degree > 7 || degree != std::trunc(degree))
+            return false;
+    // Rational surfaces (weighted CVs) are not modelled.
+    if (!parseBool(rational, isRational) || isRational)
+        return false;
+    surface->degreeU = static_cast<int>(degreeU);
+    surface->degreeV = static_cast<int>(degreeV);
+    unsigned int cvs = 0;
+    if (!readKnots(in, surface->knotsU) || !readKnots(in, surface->knotsV) || !in.count(cvs))
+        return false;
+    for (unsigned int i = 0; i < cvs; ++i) {
+        double x, y, z;
+        if (!in.number(x) || !in.number(y) || !in.number(z))
+            return false;
+        surface->points.append(MPoint(x, y, z));
+    }
+    if (!surface->isConsistent())
+        return false;
+    surface->wrapPeriodicCVs();
+    data = surface;
+    return true;
+}
+
 bool readData(MFnData::Type type, WordReader& in, std::shared_ptr<Data>& data) {
     unsigned int n = 0;
     switch (type) {
@@ -284,9 +341,15 @@ bool readData(MFnData::Type type, WordReader& in, std::shared_ptr<Data>& data) {
         return readMesh(in, data);
     case MFnData::kNurbsCurve:
         return readCurve(in, data);
+    case MFnData::kNurbsSurface:
+        return readSurface(in, data);
     default:
         return false;
     }
+}
+
+int formNumber(MFnNurbsSurface::Form form) {
+    return form == MFnNurbsSurface::kClosed ? 1 : form == MFnNurbsSurface::kPeriodic ? 2 : 0;
 }
 
 void appendMatrix(const MMatrix& m, std::string& words) {
@@ -467,6 +530,19 @@ bool writeValue(const Value& value, std::string& words) {
             words += " " + formatNumber(knot);
         words += " " + std::to_string(curve->points.length());
         for (const MPoint& p : curve->points)
+            for (double c : {p.x, p.y, p.z})
+                words += " " + formatNumber(c);
+    } else if (auto* surface = dynamic_cast<const NurbsSurfaceData*>(data)) {
+        words = "-type \"nurbsSurface\" " + std::to_string(surface->degreeU) + " " +
+                std::to_string(surface->degreeV) + " " + std::to_string(formNumber(surface->formU)) + " " +
+                std::to_string(formNumber(surface->formV)) + " no";
+        for (const MDoubleArray* knots : {&surface->knotsU, &surface->knotsV}) {
+            words += " " + std::to_string(knots->length());
+            for (double knot : *knots)
+                words += " " + formatNumber(knot);
+        }
+        words += " " + std::to_string(surface->points.length());
+        for (const MPoint& p : surface->points)
             for (double c : {p.x, p.y, p.z})
                 words += " " + formatNumber(c);
     } else {

@@ -10,6 +10,9 @@
 //   nurbsCurve   degree spans form rational dimension K knot... N x y z ...
 //                as in Maya's .ma files: form 0 open, 1 closed, 2 periodic; rational "no" and
 //                dimension 3 only; Maya's knot count (N + degree - 1)
+//   nurbsSurface degreeU degreeV formU formV rational KU knot... KV knot... N x y z ...
+//                as in Maya's .ma files: CVs with v varying fastest (cv[iu][iv]); rational "no"
+//                only; Maya's knot counts (CVs + degree - 1 in each direction)
 //   mesh         V x y z ... F (count index...)... U u v ... uvId...
 //                the host's own form: V points, F faces each given as its vertex count and indices,
 //                then U UVs of the default set and, when U > 0, one UV id per face-vertex

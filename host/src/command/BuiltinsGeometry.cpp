@@ -1,4 +1,4 @@
-// polyPlane, polyCube, polySphere, circle, curve, deformer.
+// polyPlane, polyCube, polySphere, nurbsPlane, sphere, circle, curve, deformer.
 #include "command/BuiltinSupport.h"
 #include "command/CommandRegistry.h"
 #include "command/Names.h"
@@ -47,6 +47,10 @@ MStatus makeShape(const MArgDatabase& args, CommandResult& result, UndoRecord& u
 
 bool positive(double value) {
     return std::isfinite(value) && value > 0.0;
+}
+
+bool usableAxis(const MVector& axis) {
+    return positive(axis.length());
 }
 
 // --- polyPlane / polyCube / polySphere ---
@@ -119,6 +123,58 @@ MStatus polySphere(const MArgDatabase& args, CommandResult& result, UndoRecord& 
             MS::kInvalidParameter);
     auto data = std::make_shared<MeshData>(makeSphere(r, sx, sy));
     return makeShape(args, result, undo, "polySphere", "mesh", data, "pSphere#");
+}
+
+// --- nurbsPlane / sphere ---
+
+MSyntax nurbsPlaneSyntax() {
+    MSyntax syntax;
+    syntax.addFlag("-w", "-width", MSyntax::kDistance);
+    syntax.addFlag("-lr", "-lengthRatio", MSyntax::kDouble);
+    syntax.addFlag("-u", "-patchesU", MSyntax::kLong);
+    syntax.addFlag("-v", "-patchesV", MSyntax::kLong);
+    syntax.addFlag("-d", "-degree", MSyntax::kLong);
+    syntax.addFlag("-ax", "-axis", MSyntax::kDouble, MSyntax::kDouble, MSyntax::kDouble);
+    syntax.addFlag("-n", "-name", MSyntax::kString);
+    return syntax;
+}
+
+MStatus nurbsPlane(const MArgDatabase& args, CommandResult& result, UndoRecord& undo) {
+    double w = doubleFlag(args, "-w", 1.0), ratio = doubleFlag(args, "-lr", 1.0);
+    int patchesU = intFlag(args, "-u", 1), patchesV = intFlag(args, "-v", 1), degree = intFlag(args, "-d", 3);
+    MVector axis = vectorFlag(args, "-ax", MVector(0, 1, 0));
+    if (!positive(w) || !positive(ratio) || !std::isfinite(w * ratio) || patchesU < 1 || patchesV < 1 ||
+        patchesU > 200 || patchesV > 200 || degree < 1 || degree > 7 || !usableAxis(axis))
+        return fail("nurbsPlane: the width and length ratio must be positive, -u and -v between 1 and 200, "
+                    "-d between 1 and 7, the axis not zero.",
+                    MS::kInvalidParameter);
+    auto data =
+        std::make_shared<NurbsSurfaceData>(makeNurbsPlane(w, ratio, patchesU, patchesV, degree, axis));
+    return makeShape(args, result, undo, "nurbsPlane", "nurbsSurface", data, "nurbsPlane#");
+}
+
+MSyntax sphereSyntax() {
+    MSyntax syntax;
+    syntax.addFlag("-r", "-radius", MSyntax::kDistance);
+    syntax.addFlag("-s", "-sections", MSyntax::kLong);
+    syntax.addFlag("-nsp", "-spans", MSyntax::kLong);
+    syntax.addFlag("-d", "-degree", MSyntax::kLong);
+    syntax.addFlag("-ax", "-axis", MSyntax::kDouble, MSyntax::kDouble, MSyntax::kDouble);
+    syntax.addFlag("-n", "-name", MSyntax::kString);
+    return syntax;
+}
+
+MStatus sphere(const MArgDatabase& args, CommandResult& result, UndoRecord& undo) {
+    double r = doubleFlag(args, "-r", 1.0);
+    int sections = intFlag(args, "-s", 8), spans = intFlag(args, "-nsp", 4), degree = intFlag(args, "-d", 3);
+    MVector axis = vectorFlag(args, "-ax", MVector(0, 1, 0));
+    if (!positive(r) || sections < 3 || sections > 200 || spans < (degree == 1 ? 2 : 1) || spans > 200 ||
+        (degree != 1 && degree != 3) || !usableAxis(axis))
+        return fail("sphere: the radius must be positive, -s between 3 and 200, -nsp between 1 (2 for degree "
+                    "1) and 200, -d 1 or 3, the axis not zero.",
+                    MS::kInvalidParameter);
+    auto data = std::make_shared<NurbsSurfaceData>(makeNurbsSphere(r, sections, spans, degree, axis));
+    return makeShape(args, result, undo, "sphere", "nurbsSurface", data, "nurbsSphere#");
 }
 
 // --- circle / curve ---
@@ -226,6 +282,8 @@ void registerGeometryCommands() {
     registerBuiltin("polyPlane", polyPlaneSyntax, polyPlane);
     registerBuiltin("polyCube", polyCubeSyntax, polyCube);
     registerBuiltin("polySphere", polySphereSyntax, polySphere);
+    registerBuiltin("nurbsPlane", nurbsPlaneSyntax, nurbsPlane);
+    registerBuiltin("sphere", sphereSyntax, sphere);
     registerBuiltin("circle", circleSyntax, circle);
     registerBuiltin("curve", curveSyntax, curve);
     registerBuiltin("deformer", deformerSyntax, deformer);

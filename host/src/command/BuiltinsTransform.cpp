@@ -221,14 +221,42 @@ MVector flagVector(const MArgDatabase& args, const char* flag) {
     return v;
 }
 
+// xform on components: their positions (-q -t) or a move to a position (-t), in object space unless -ws.
+MStatus xformPoints(const MArgDatabase& args, const MSelectionList::Item& item, CommandResult& result,
+                    UndoRecord& undo) {
+    const bool world = args.isFlagSet("-ws");
+    if (args.isFlagSet("-ro") || args.isFlagSet("-s") || !args.isFlagSet("-t"))
+        return fail("xform: components take -t only.", MS::kInvalidParameter);
+    if (!args.isQuery())
+        return movePoints(undo, item, flagVector(args, "-t"), args.isFlagSet("-r"), !world);
+    MPointArray points;
+    Node* shape = nodeOf(item.node);
+    if (!getShapePoints(shape, points, world ? MSpace::kWorld : MSpace::kObject))
+        return fail("xform: cannot read the points of '" + shape->name + "'.", MS::kFailure);
+    for (unsigned int index : item.indices) {
+        if (index >= points.length())
+            return fail("xform: '" + item.text() + "' does not exist.", MS::kInvalidParameter);
+        for (unsigned int k = 0; k < 3; ++k)
+            result.append(points[index][k]);
+    }
+    return MS::kSuccess;
+}
+
 MStatus xform(const MArgDatabase& args, CommandResult& result, UndoRecord& undo) {
     MSelectionList items;
     args.getObjects(items);
     bool world = args.isFlagSet("-ws"), relative = args.isFlagSet("-r");
     for (const MSelectionList::Item& item : items.items()) {
         Node* node = nodeOf(item.node);
-        if (!isTransform(node) || !item.plug.isNull() || !item.componentKind.empty())
-            return fail("xform: '" + item.text() + "' is not a transform.", MS::kInvalidParameter);
+        if (!item.componentKind.empty()) {
+            MStatus status = xformPoints(args, item, result, undo);
+            if (!status)
+                return status;
+            continue;
+        }
+        if (!isTransform(node) || !item.plug.isNull())
+            return fail("xform: '" + item.text() + "' is not a transform or a component.",
+                        MS::kInvalidParameter);
         if (args.isQuery()) {
             MVector value;
             if (args.isFlagSet("-t")) {

@@ -1,5 +1,5 @@
 #pragma once
-// Point components of shapes: "vtx" on meshes, "cv" on NURBS curves.
+// Point components of shapes: "vtx" on meshes, "cv" on NURBS curves and surfaces.
 #include "dg/Node.h"
 #include <string>
 
@@ -11,5 +11,10 @@ Node* componentShape(Node* node, const std::string& kind);
 // Number of points of the shape's current geometry that are components of their own (a periodic
 // curve's repeated CVs are not).
 unsigned int componentCount(Node* shape);
+
+// For a nurbsSurface shape: the rows (along u) and columns (along v) of CVs that are components of their
+// own (a periodic direction's repeated CVs are not) and the CVs per row of the whole grid, so that
+// cv[iu][iv] is point iu * stride + iv. False for other shapes.
+bool surfaceComponentGrid(Node* shape, unsigned int& rows, unsigned int& columns, unsigned int& stride);
 
 } // namespace khost

@@ -28,7 +28,7 @@ std::string rangesText(const std::vector<unsigned int>& indices) {
 
 bool MSelectionList::Item::sameAs(const Item& other) const {
     return node == other.node && plug == other.plug && componentKind == other.componentKind &&
-           indices == other.indices;
+           indices == other.indices && columns == other.columns;
 }
 
 std::string MSelectionList::Item::text() const {
@@ -39,6 +39,13 @@ std::string MSelectionList::Item::text() const {
         return plug.partialName(true).asChar();
     if (componentKind.empty())
         return n->name;
+    if (columns > 0) {
+        std::string text;
+        for (unsigned int index : indices)
+            text += (text.empty() ? "" : " ") + n->name + "." + componentKind + "[" +
+                    std::to_string(index / columns) + "][" + std::to_string(index % columns) + "]";
+        return text;
+    }
     std::string ranges = rangesText(indices), text;
     size_t start = 0;
     // Several runs: one "node.vtx[a:b]" word per run.

@@ -134,21 +134,15 @@ bool resolvePlug(const std::string& text, PlugPath& out, std::string& problem) {
     return true;
 }
 
-bool resolveComponent(Node* node, const std::string& component, MSelectionList::Item& item) {
-    size_t open = component.find('[');
-    if (open == std::string::npos || component.back() != ']')
-        return false;
-    std::string kind = component.substr(0, open);
-    std::string range = component.substr(open + 1, component.size() - open - 2);
-    Node* shape = componentShape(node, kind);
-    if (!shape)
-        return false;
-    unsigned int count = componentCount(shape);
-    unsigned int first = 0, last = 0;
+namespace {
+
+// "*", "a:b" or "a", within [0, count).
+bool parseIndexRange(const std::string& range, unsigned int count, unsigned int& first, unsigned int& last) {
     size_t colon = range.find(':');
     if (range == "*") {
         if (count == 0)
             return false;
+        first = 0;
         last = count - 1;
     } else if (colon != std::string::npos) {
         if (!parseUnsigned(range.substr(0, colon), first) || !parseUnsigned(range.substr(colon + 1), last))
@@ -158,11 +152,49 @@ bool resolveComponent(Node* node, const std::string& component, MSelectionList::
             return false;
         last = first;
     }
-    if (last < first || last >= count)
+    return first <= last && last < count;
+}
+
+} // namespace
+
+bool resolveComponent(Node* node, const std::string& component, MSelectionList::Item& item) {
+    size_t open = component.find('[');
+    if (open == std::string::npos || component.back() != ']')
         return false;
+    std::string kind = component.substr(0, open);
+    // "[a]" or, for the CVs of a surface, "[a][b]".
+    std::vector<std::string> ranges;
+    for (size_t start = open + 1;;) {
+        const size_t close = component.find(']', start);
+        ranges.push_back(component.substr(start, close - start));
+        if (close + 1 == component.size())
+            break;
+        if (component[close + 1] != '[')
+            return false;
+        start = close + 2;
+    }
+    Node* shape = componentShape(node, kind);
+    if (!shape)
+        return false;
+    unsigned int rows = 0, columns = 0, stride = 0;
+    const bool grid = surfaceComponentGrid(shape, rows, columns, stride);
     item = MSelectionList::Item();
     item.node = shape->handle();
     item.componentKind = kind;
+    if (grid) {
+        unsigned int firstRow, lastRow, firstColumn, lastColumn;
+        if (ranges.size() != 2 || !parseIndexRange(ranges[0], rows, firstRow, lastRow) ||
+            !parseIndexRange(ranges[1], columns, firstColumn, lastColumn))
+            return false;
+        item.columns = stride;
+        for (unsigned int row = firstRow; row <= lastRow; ++row)
+            for (unsigned int column = firstColumn; column <= lastColumn; ++column)
+                item.indices.push_back(row * stride + column);
+        return true;
+    }
+    unsigned int first = 0, last = 0;
+    if (ranges.size() != 1 || !parseIndexRange(ranges[0], componentCount(shape), first, last))
+        return false;
     for (unsigned int i = first; i <= last; ++i)
         item.indices.push_back(i);
     return true;

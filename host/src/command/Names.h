@@ -29,8 +29,9 @@ bool resolveAttribute(Node* node, const std::string& attrPath, PlugPath& out);
 // The same, on the node itself only.
 bool resolveOwnAttribute(Node* node, const std::string& attrPath, PlugPath& out);
 
-// "node.vtx[3]", "node.vtx[2:5]", "node.vtx[*]", "node.cv[1]" on a shape, or on a transform
-// (meaning its first shape that is not an intermediate object).
+// "node.vtx[3]", "node.vtx[2:5]", "node.vtx[*]", "node.cv[1]", and "node.cv[1][2]" (ranges and * in
+// either place) on a surface, on a shape or on a transform (meaning its first shape that is not an
+// intermediate object).
 bool resolveComponent(Node* node, const std::string& component, MSelectionList::Item& item);
 
 // A plug's full name with long attribute names: "node.parent[0].child".

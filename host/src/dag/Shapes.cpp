@@ -1,5 +1,5 @@
-// The mesh and nurbsCurve shapes: their own geometry (the input attribute when nothing feeds it), the
-// evaluated local geometry and world-space copies carrying the world matrix.
+// The mesh, nurbsCurve and nurbsSurface shapes: their own geometry (the input attribute when nothing
+// feeds it), the evaluated local geometry and world-space copies carrying the world matrix.
 #include "dag/BuiltinTypes.h"
 #include "dag/Dag.h"
 #include <maya/MFnNumericAttribute.h>
@@ -12,7 +12,10 @@ namespace {
 struct ShapeAttributeObjects {
     MObject input, output, world, intermediate;
 };
-ShapeAttributeObjects meshAttrs, curveAttrs;
+ShapeAttributeObjects meshAttrs, curveAttrs, surfaceAttrs;
+// nurbsSurface.cached: Maya's scene files give a surface without history there; it reads and writes
+// the shape's own geometry (create).
+MObject surfaceCached;
 
 void setMatrix(MDataHandle& handle, const MMatrix& matrix) {
     if (auto* geometry = objectAs<GeometryData>(handle.data()))
@@ -68,6 +71,41 @@ private:
     const ShapeAttributeObjects& fAttrs;
 };
 
+class SurfaceShapeNode : public ShapeNode {
+public:
+    SurfaceShapeNode() : ShapeNode(surfaceAttrs) {}
+
+    static MStatus initialize() {
+        MStatus status = ShapeNode::initialize(surfaceAttrs, MFnData::kNurbsSurface, "create", "cr", "local",
+                                               "l", "worldSpace", "ws");
+        MFnTypedAttribute typed;
+        surfaceCached = typed.create("cached", "cc", MFnData::kNurbsSurface);
+        typed.setInternal(true);
+        typed.setStorable(false);
+        addAttribute(surfaceCached);
+        return status;
+    }
+
+    bool getInternalValue(const MPlug& plug, MDataHandle& handle) override {
+        if (plug.attribute() != surfaceCached)
+            return false;
+        Value* own = hostNode()->find(PlugKey{attributeOf(surfaceAttrs.input).get(), {}}, false);
+        handle.setMObject(own ? own->data : MObject());
+        return true;
+    }
+
+    bool setInternalValue(const MPlug& plug, const MDataHandle& handle) override {
+        if (plug.attribute() != surfaceCached)
+            return false;
+        Value geometry(attributeOf(surfaceAttrs.input).get(), false);
+        MDataHandle source(handle);
+        geometry.data = source.data();
+        // Refused (a connected create, say) means nothing was stored.
+        return Scene::instance().setValue(plugFor(hostNode(), PlugKey{geometry.attr, {}}), geometry) ==
+               MS::kSuccess;
+    }
+};
+
 ShapeAttributes rawAttributes(const ShapeAttributeObjects& a) {
     return {attributeOf(a.input).get(), attributeOf(a.output).get(), attributeOf(a.world).get(),
             attributeOf(a.intermediate).get()};
@@ -97,6 +135,9 @@ void registerShapeTypes() {
             return ShapeNode::initialize(curveAttrs, MFnData::kNurbsCurve, "create", "cr", "local", "l",
                                          "worldSpace", "ws");
         });
+    registerBuiltinClass(
+        "nurbsSurface", MTypeId(0x4e535246), NodeRole::Shape, MFn::kNurbsSurface,
+        []() -> void* { return new SurfaceShapeNode(); }, &SurfaceShapeNode::initialize);
 }
 
 ShapeAttributes shapeAttributes(const Node* node) {
@@ -106,6 +147,8 @@ ShapeAttributes shapeAttributes(const Node* node) {
         return rawAttributes(meshAttrs);
     if (node->cls->apiType == MFn::kNurbsCurve)
         return rawAttributes(curveAttrs);
+    if (node->cls->apiType == MFn::kNurbsSurface)
+        return rawAttributes(surfaceAttrs);
     return {};
 }
 
@@ -201,8 +244,7 @@ MStatus setShapePoints(UndoRecord& record, Node* shape, const MPointArray& point
         for (MPoint& p : edited->points)
             p *= toObject;
     }
-    if (auto* curve = dynamic_cast<NurbsCurveData*>(edited.get()))
-        curve->wrapPeriodicCVs();
+    wrapPeriodicCVs(*edited);
     Value value(input, false);
     value.data = MObject(edited);
     return edit::setValue(record, plugFor(shape, key), value);

@@ -31,6 +31,14 @@ double cardinalBSpline(int n, int x) {
 
 } // namespace
 
+double periodicCircleScale(int sections, int degree) {
+    const int order = degree + 1;
+    double reach = 0;
+    for (int k = 1; k < order; ++k)
+        reach += cardinalBSpline(order, k) * std::cos(2 * kPi * (k - order / 2.0) / sections);
+    return 1.0 / reach;
+}
+
 MeshData makePlane(double w, double h, int sx, int sy, int axis) {
     sx = std::max(sx, 1);
     sy = std::max(sy, 1);
@@ -230,12 +238,7 @@ NurbsCurveData makeCircle(double radius, int sections, int degree, const MVector
     if (degree == 1) {
         curve.form = MFnNurbsCurve::kClosed;
     } else {
-        // CVs sit outside the circle so that the curve passes through it at every knot.
-        const int order = degree + 1;
-        double reach = 0;
-        for (int k = 1; k < order; ++k)
-            reach += cardinalBSpline(order, k) * std::cos(2 * kPi * (k - order / 2.0) / sections);
-        scale = radius / reach;
+        scale = radius * periodicCircleScale(sections, degree);
         curve.form = MFnNurbsCurve::kPeriodic;
     }
     const int distinct = sections;

@@ -21,5 +21,22 @@ NurbsCurveData makeCircle(double radius, int sections, int degree, const MVector
 // An open curve through the given CVs with uniform clamped knots; no CVs when there are fewer than
 // degree + 1 points or degree < 1.
 NurbsCurveData makeCurve(int degree, const MPointArray& points);
+// How far the CVs of a uniform periodic circle of `sections` spans sit outside it (a factor of the
+// radius) so that the curve passes through the circle at every knot.
+double periodicCircleScale(int sections, int degree);
+
+// A flat surface of width w along U and w x lengthRatio along V, facing `axis` (U x V points along it),
+// centred at the origin: patchesU x patchesV spans of the given degree with clamped uniform knots, the
+// CVs at the Greville points, so that the surface is S(u, v) = corner + u / patchesU x width + v /
+// patchesV x length exactly. Counts below 1 are raised to 1, the degree is kept within 1 .. 7.
+NurbsSurfaceData makeNurbsPlane(double w, double lengthRatio, int patchesU, int patchesV, int degree,
+                                const MVector& axis);
+// A sphere of radius r around `axis`, centred at the origin: U runs from the pole at -axis to the pole
+// at +axis over `spans` clamped spans, V around the axis over `sections` spans, periodic for degree 3
+// (closed with a repeated last CV for degree 1), starting at the direction of x (or z for an x axis)
+// away from the axis and turning so that the normal dU x dV points outwards. The surface passes
+// through the sphere wherever knot lines cross. Degree 1 or 3; counts are raised to 3 sections and 1 span
+// (2 for degree 1).
+NurbsSurfaceData makeNurbsSphere(double r, int sections, int spans, int degree, const MVector& axis);
 
 } // namespace khost

@@ -56,8 +56,7 @@ MStatus GeometryAccess::setPoints(const MPointArray& points, MSpace::Space space
             p *= toObject;
     }
     fData->points = local;
-    if (auto* curve = dynamic_cast<NurbsCurveData*>(fData.get()))
-        curve->wrapPeriodicCVs();
+    wrapPeriodicCVs(*fData);
     return MS::kSuccess;
 }
 

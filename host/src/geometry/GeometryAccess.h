@@ -12,7 +12,8 @@ class Node;
 class GeometryAccess {
 public:
     GeometryAccess() = default;
-    // kind is MFn::kMesh or MFn::kNurbsCurve; anything else of the object leaves the access invalid.
+    // kind is MFn::kMesh, MFn::kNurbsCurve or MFn::kNurbsSurface; anything else of the object leaves the
+    // access invalid.
     GeometryAccess(const MObject& object, MFn::Type kind);
 
     bool valid() const { return fData || fShape; }
@@ -22,8 +23,8 @@ public:
     // Local to world: the matrix the data carries, or the shape's world matrix.
     MMatrix matrix() const;
     MStatus getPoints(MPointArray& points, MSpace::Space space) const;
-    // Replaces every point; the count must match. A periodic curve's repeated CVs follow the ones
-    // they repeat, whatever was given for them.
+    // Replaces every point; the count must match. The CVs a periodic curve or surface repeats follow
+    // the ones they repeat, whatever was given for them.
     MStatus setPoints(const MPointArray& points, MSpace::Space space);
     // Tells whatever depends on a shape that its geometry changed.
     MStatus touch();

@@ -97,4 +97,54 @@ bool NurbsCurveData::isConsistent() const {
     return true;
 }
 
+void wrapPeriodicCVs(GeometryData& geometry) {
+    if (auto* curve = dynamic_cast<NurbsCurveData*>(&geometry))
+        curve->wrapPeriodicCVs();
+    else if (auto* surface = dynamic_cast<NurbsSurfaceData*>(&geometry))
+        surface->wrapPeriodicCVs();
+}
+
+bool NurbsSurfaceData::finite() const {
+    return allFinite(knotsU) && allFinite(knotsV) && GeometryData::finite();
+}
+
+namespace {
+
+bool consistentDirection(const MDoubleArray& knots, int degree) {
+    // Maya's highest degree is 7.
+    if (degree < 1 || degree > 7 || static_cast<int>(knots.length()) < 2 * degree)
+        return false;
+    for (unsigned k = 1; k < knots.length(); ++k)
+        if (knots[k] < knots[k - 1])
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool NurbsSurfaceData::isConsistent() const {
+    // 2 x degree knots are degree + 1 CVs, the fewest a direction of that degree can have.
+    return consistentDirection(knotsU, degreeU) && consistentDirection(knotsV, degreeV) &&
+           static_cast<long>(numCVsU()) * numCVsV() == static_cast<long>(points.length());
+}
+
+void NurbsSurfaceData::wrapPeriodicCVs() {
+    if (!isConsistent())
+        return;
+    const unsigned int rows = static_cast<unsigned int>(numCVsU());
+    const unsigned int columns = static_cast<unsigned int>(numCVsV());
+    if (formU == MFnNurbsSurface::kPeriodic && rows > static_cast<unsigned int>(degreeU)) {
+        const unsigned int distinct = rows - static_cast<unsigned int>(degreeU);
+        for (unsigned int iu = distinct; iu < rows; ++iu)
+            for (unsigned int iv = 0; iv < columns; ++iv)
+                points[iu * columns + iv] = points[(iu - distinct) * columns + iv];
+    }
+    if (formV == MFnNurbsSurface::kPeriodic && columns > static_cast<unsigned int>(degreeV)) {
+        const unsigned int distinct = columns - static_cast<unsigned int>(degreeV);
+        for (unsigned int iu = 0; iu < rows; ++iu)
+            for (unsigned int iv = distinct; iv < columns; ++iv)
+                points[iu * columns + iv] = points[iu * columns + iv - distinct];
+    }
+}
+
 } // namespace khost

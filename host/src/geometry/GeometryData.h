@@ -1,10 +1,11 @@
 #pragma once
-// Geometry payloads: the points of a mesh or curve, its topology, and the matrix the data carries
+// Geometry payloads: the points of a mesh, curve or surface, its topology, and the matrix the data carries
 // (a shape's world matrix on data leaving through worldMesh/worldSpace, identity otherwise).
 #include "core/Object.h"
 #include <maya/MDoubleArray.h>
 #include <maya/MFloatArray.h>
 #include <maya/MFnNurbsCurve.h>
+#include <maya/MFnNurbsSurface.h>
 #include <maya/MIntArray.h>
 #include <maya/MMatrix.h>
 #include <maya/MPointArray.h>
@@ -20,7 +21,7 @@ public:
     // The points that can be edited on their own (Maya's vtx[] or cv[] components): all of them but
     // the CVs a periodic curve repeats.
     virtual unsigned int distinctPointCount() const { return points.length(); }
-    // The geometry's points in object space: mesh vertices or curve CVs, in index order.
+    // The geometry's points in object space: mesh vertices, curve CVs or surface CVs, in index order.
     MPointArray points;
     MMatrix matrix;
 };
@@ -86,6 +87,36 @@ public:
     MDoubleArray knots;
     int degree = 3;
     MFnNurbsCurve::Form form = MFnNurbsCurve::kOpen;
+};
+
+// Makes the CVs a periodic curve or surface repeats follow the ones they repeat; other geometry is left
+// as it is.
+void wrapPeriodicCVs(GeometryData& geometry);
+
+class NurbsSurfaceData : public GeometryData {
+public:
+    MFn::Type apiType() const override { return MFn::kNurbsSurfaceData; }
+    bool hasFn(MFn::Type type) const override {
+        return GeometryData::hasFn(type) || type == MFn::kNurbsSurface;
+    }
+    std::shared_ptr<Data> clone() const override { return std::make_shared<NurbsSurfaceData>(*this); }
+    bool finite() const override;
+
+    // CVs in Maya's layout: cv[iu][iv] is points[iu * numCVsV() + iv]; each direction has its own
+    // knots (Maya's convention: numCVs + degree - 1 of them), degree and form.
+    int numCVsU() const { return static_cast<int>(knotsU.length()) - degreeU + 1; }
+    int numCVsV() const { return static_cast<int>(knotsV.length()) - degreeV + 1; }
+    // True when the knots and CVs agree with the degrees, the knots do not decrease and each
+    // direction has enough CVs for its degree.
+    bool isConsistent() const;
+    // A periodic direction repeats its first `degree` rows (or columns) of CVs at the end: copies them
+    // there after an edit.
+    void wrapPeriodicCVs();
+
+    MDoubleArray knotsU, knotsV;
+    int degreeU = 3, degreeV = 3;
+    MFnNurbsSurface::Form formU = MFnNurbsSurface::kOpen;
+    MFnNurbsSurface::Form formV = MFnNurbsSurface::kOpen;
 };
 
 } // namespace khost

@@ -6,7 +6,9 @@ using khost::GeometryAccess;
 namespace {
 
 std::unique_ptr<GeometryAccess> accessTo(const MObject& object, MStatus* status) {
-    MFn::Type kind = object.hasFn(MFn::kMesh) ? MFn::kMesh : MFn::kNurbsCurve;
+    const MFn::Type kind = object.hasFn(MFn::kMesh)           ? MFn::kMesh
+                           : object.hasFn(MFn::kNurbsSurface) ? MFn::kNurbsSurface
+                                                              : MFn::kNurbsCurve;
     auto access = std::make_unique<GeometryAccess>(object, kind);
     bool ok = access->valid() && access->read();
     if (status)
