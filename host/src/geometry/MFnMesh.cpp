@@ -17,6 +17,16 @@ const MeshData* meshOf(const MObject& object, MStatus* status) {
     return mesh;
 }
 
+// The mesh when it has the UV set named (null or empty naming the current one); null otherwise.
+const MeshData* uvMeshOf(const MObject& object, const MString* uvSet, MStatus& status) {
+    const MeshData* mesh = meshOf(object, &status);
+    if (mesh && !mesh->isUVSet(uvSet)) {
+        status = MS::kInvalidParameter;
+        return nullptr;
+    }
+    return mesh;
+}
+
 // The UV id of a face-vertex; -1 when the face, the corner or the UV set does not exist.
 int faceVertexUV(const MeshData& mesh, int polygonId, int vertexIndex, const MString* uvSet) {
     int offset = mesh.faceOffset(polygonId);
@@ -172,11 +182,9 @@ MString MFnMesh::currentUVSetName(MStatus* ReturnStatus, int) const {
 
 MStatus MFnMesh::getUVs(MFloatArray& uArray, MFloatArray& vArray, const MString* uvSet) const {
     MStatus status;
-    const MeshData* mesh = meshOf(fObject, &status);
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
     if (!mesh)
         return status;
-    if (!mesh->isUVSet(uvSet))
-        return MS::kInvalidParameter;
     uArray = mesh->u();
     vArray = mesh->v();
     return MS::kSuccess;
@@ -210,10 +218,11 @@ MStatus MFnMesh::getPolygonUV(int polygonId, int vertexIndex, float& u, float& v
 
 MStatus MFnMesh::getUVAtPoint(const MPoint& pt, float2& uvPoint, MSpace::Space space, const MString* uvSet,
                               int* closestPolygon) const {
+    MStatus status;
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
+    if (!mesh)
+        return status;
     GeometryAccess access(fObject, MFn::kMesh);
-    const MeshData* mesh = access.as<MeshData>();
-    if (!mesh || !mesh->isUVSet(uvSet))
-        return MS::kInvalidParameter;
     const MPoint local = space == MSpace::kWorld ? pt * access.matrix().inverse() : pt;
     khost::TriangleBvh::Hit hit;
     if (!khost::TriangleBvh(*mesh).closest(local, hit))
@@ -236,11 +245,9 @@ MStatus MFnMesh::getUVAtPoint(const MPoint& pt, float2& uvPoint, MSpace::Space s
 
 MStatus MFnMesh::getUvShellsIds(MIntArray& uvShellIds, unsigned int& nbUvShells, const MString* uvSet) const {
     MStatus status;
-    const MeshData* mesh = meshOf(fObject, &status);
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
     if (!mesh)
         return status;
-    if (!mesh->isUVSet(uvSet))
-        return MS::kInvalidParameter;
     // Union-find over UV ids; a shell's root is its lowest UV id.
     std::vector<int> root(mesh->u().length());
     std::iota(root.begin(), root.end(), 0);
@@ -271,12 +278,13 @@ MStatus MFnMesh::getUvShellsIds(MIntArray& uvShellIds, unsigned int& nbUvShells,
 
 MStatus MFnMesh::getPointsAtUV(MIntArray& polygonIds, MPointArray& points, float2& uvPoint,
                                MSpace::Space space, const MString* uvSet, float tolerance) {
+    MStatus status;
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
+    if (!mesh)
+        return status;
     GeometryAccess access(fObject, MFn::kMesh);
-    const MeshData* mesh = access.as<MeshData>();
-    if (!mesh || !mesh->isUVSet(uvSet))
-        return MS::kInvalidParameter;
     MPointArray positions;
-    MStatus status = access.getPoints(positions, space);
+    status = access.getPoints(positions, space);
     if (!status)
         return status;
     polygonIds.clear();
