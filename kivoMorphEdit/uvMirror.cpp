@@ -72,10 +72,12 @@ MStatus UVOffsetSearch::prepare(const MDagPath& basePath, bool shellCentresWante
 
 bool UVOffsetSearch::find(const MPoint& basePoint, const MPoint& mirrored,
                           const std::vector<MVector>& offsets, MVector& offset) {
+    // Maya's getUVAtPoint takes its point by non-const reference.
+    MPoint point = basePoint;
     float2 uv = {0.0f, 0.0f};
     int polygon = -1;
     double pivot = 0.5;
-    if (!fMesh.getUVAtPoint(basePoint, uv, MSpace::kObject, &fUVSet, &polygon) ||
+    if (!fMesh.getUVAtPoint(point, uv, MSpace::kObject, &fUVSet, &polygon) ||
         (fShellCentres && !pivotOf(polygon, pivot))) {
         return false;
     }
