@@ -11,6 +11,7 @@
 //     closest-point query per destination vertex, the barycentric blends
 #include "copyKivoWeights/weightMapping.h"
 #include "geometry/Generators.h"
+#include "geometrySearch/mirrorPlane.h"
 
 #include <maya/MFnMesh.h>
 #include <maya/MMeshIntersector.h>

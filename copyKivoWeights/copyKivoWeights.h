@@ -42,8 +42,6 @@ private:
     static MStatus resolveDeformer(const MString& name, MObject& deformer, bool& isKivo);
     static MStatus resolveTarget(const MString& name, const MObject& deformer, bool isKivo,
                                  int& geometryIndex, int& targetIndex, MDagPath& basePath);
-    static MStatus targetConnection(const MDagPath& shape, const MObject& deformer, int& geometryIndex,
-                                    int& targetIndex);
     static MStatus targetIndexByName(const MString& name, const MObject& deformer, bool isKivo,
                                      int& targetIndex);
     static MStatus basePathOf(const MObject& deformer, int geometryIndex, MDagPath& basePath);

@@ -4,12 +4,12 @@
 #include "copyKivoWeights/copyKivoWeights.h"
 
 #include "common/nodeType.h"
+#include "common/targetConnection.h"
 #include "common/weightNames.h"
 
 #include <maya/MFnDagNode.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MGlobal.h>
-#include <maya/MIntArray.h>
 #include <maya/MPlugArray.h>
 #include <maya/MPxGeometryFilter.h>
 #include <maya/MSelectionList.h>
@@ -65,8 +65,9 @@ MStatus CopyKivoCommand::resolveTarget(const MString& name, const MObject& defor
         // The shape itself, else the first of its children that is a shape connected as a target.
         const auto tryShape = [&](const MObject& shape) {
             MDagPath path;
+            int itemIndex = -1;
             return MDagPath::getAPathTo(shape, path) &&
-                   targetConnection(path, deformer, geometryIndex, targetIndex) &&
+                   targetConnection(path, deformer, geometryIndex, targetIndex, itemIndex) &&
                    basePathOf(deformer, geometryIndex, basePath);
         };
         if (isCurveOrMesh(node) && tryShape(node)) {
@@ -94,38 +95,6 @@ MStatus CopyKivoCommand::resolveTarget(const MString& name, const MObject& defor
         return MS::kFailure;
     }
     return MS::kSuccess;
-}
-
-MStatus CopyKivoCommand::targetConnection(const MDagPath& shape, const MObject& deformer, int& geometryIndex,
-                                          int& targetIndex) {
-    geometryIndex = -1;
-    targetIndex = -1;
-    if (!shape.isValid() || deformer.isNull()) {
-        return MS::kFailure;
-    }
-    MStatus status;
-    MPlug world = MFnDependencyNode(shape.node())
-                      .findPlug(shape.hasFn(MFn::kMesh) ? "worldMesh" : "worldSpace", false, &status);
-    if (!status || !world.selectAncestorLogicalIndex(0)) {
-        return MS::kFailure;
-    }
-    MPlugArray destinations;
-    world.connectedTo(destinations, false, true);
-    for (unsigned int k = 0; k < destinations.length(); ++k) {
-        if (destinations[k].node() != deformer) {
-            continue;
-        }
-        // ...inputTargetItem[k].inputGeomTarget -> inputTargetGroup[t] -> inputTarget[g].
-        const MPlug item = destinations[k].parent();
-        const MPlug group = item.isNull() ? MPlug() : item.array().parent();
-        const MPlug geometry = group.isNull() ? MPlug() : group.array().parent();
-        if (!item.isNull() && !group.isNull() && !geometry.isNull()) {
-            targetIndex = static_cast<int>(group.logicalIndex());
-            geometryIndex = static_cast<int>(geometry.logicalIndex());
-            return MS::kSuccess;
-        }
-    }
-    return MS::kFailure;
 }
 
 MStatus CopyKivoCommand::targetIndexByName(const MString& name, const MObject& deformer, bool isKivo,

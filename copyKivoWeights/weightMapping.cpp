@@ -2,6 +2,7 @@
 
 #include "common/parallel.h"
 #include "geometrySearch/curveSearch.h"
+#include "geometrySearch/mirrorPlane.h"
 #include "geometrySearch/pointKdTree.h"
 
 #include <maya/MFnMesh.h>
@@ -68,12 +69,6 @@ bool isEligible(double c, const MirrorSettings& settings, bool mesh) {
         return settings.closestPoint || !mesh || std::fabs(c) > tolerance;
     }
     return settings.inverse ? c > tolerance : c < -tolerance;
-}
-
-MPoint reflected(const MPoint& p, int axis) {
-    MPoint r = p;
-    r[static_cast<unsigned int>(axis)] = -r[static_cast<unsigned int>(axis)];
-    return r;
 }
 
 NewWeights mirrorMeshByComponent(const MPointArray& points, const std::vector<double>& weights,

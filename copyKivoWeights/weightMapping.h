@@ -40,8 +40,6 @@ struct MirrorSettings {
 
 // Whether a point whose coordinate on the mirror axis is c takes a weight from its mirror position.
 bool isEligible(double c, const MirrorSettings& settings, bool mesh);
-// p with the mirror axis coordinate negated.
-MPoint reflected(const MPoint& p, int axis);
 
 // The mirror of a mesh's weights by its nearest vertex on the other side.
 NewWeights mirrorMeshByComponent(const MPointArray& points, const std::vector<double>& weights,

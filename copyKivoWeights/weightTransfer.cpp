@@ -4,6 +4,7 @@
 #include "copyKivoWeights/copyKivoWeights.h"
 #include "copyKivoWeights/report.h"
 
+#include "common/elapsed.h"
 #include "geometrySearch/mirrorPlane.h"
 
 #include <maya/MFnMesh.h>
@@ -12,8 +13,6 @@
 #include <maya/MItGeometry.h>
 #include <maya/MMatrix.h>
 #include <maya/MMeshIntersector.h>
-
-#include <chrono>
 
 namespace {
 
@@ -51,12 +50,8 @@ MStatus CopyKivoCommand::redoIt() {
     if (!status) {
         return status;
     }
-    const long long nanoseconds =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
-            .count();
-    const double seconds = static_cast<double>(nanoseconds / 1000000) * 0.001;
     const char* mode = fNoMirror ? "Copy" : (fFlipWeights ? "Flip" : "Mirror");
-    MGlobal::displayInfo(MString(mode) + " weights completed in " + seconds + " s");
+    MGlobal::displayInfo(MString(mode) + " weights completed in " + secondsSince(start) + " s");
     return MS::kSuccess;
 }
 

@@ -16,3 +16,9 @@ inline int mirrorAxis(const MString& mode) {
     }
     return -1;
 }
+
+// A point or vector with the coordinate on `axis` negated.
+template <typename Coordinates> Coordinates reflected(Coordinates p, int axis) {
+    p[static_cast<unsigned int>(axis)] = -p[static_cast<unsigned int>(axis)];
+    return p;
+}

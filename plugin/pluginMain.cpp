@@ -3,6 +3,7 @@
 #include "copyKivoWeights/copyKivoWeights.h"
 #include "kivoMorph/kivoMorph.h"
 #include "kivoMorphCommand/kivoMorphCommand.h"
+#include "kivoMorphEdit/kivoMorphEdit.h"
 
 #include <maya/MFnPlugin.h>
 #include <maya/MGlobal.h>
@@ -30,6 +31,12 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
         MGlobal::displayError(" Unable to register copyKivoWeights command! ");
         return status;
     }
+    status = plugin.registerCommand(KivoMorphEditCommand::commandName, KivoMorphEditCommand::creator,
+                                    KivoMorphEditCommand::newSyntax);
+    if (!status) {
+        MGlobal::displayError(" Unable to register kivoMorphEdit command! ");
+        return status;
+    }
     return status;
 }
 
@@ -49,6 +56,11 @@ PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
     status = plugin.deregisterCommand(CopyKivoCommand::commandName);
     if (!status) {
         MGlobal::displayError(" Unable to deregister copyKivoWeights command! ");
+        return status;
+    }
+    status = plugin.deregisterCommand(KivoMorphEditCommand::commandName);
+    if (!status) {
+        MGlobal::displayError(" Unable to deregister kivoMorphEdit command! ");
         return status;
     }
     return status;

@@ -174,27 +174,34 @@ TEST_F(Registration, AFailedCommandRegistrationComesAfterTheNodeAndSaysSo) {
     EXPECT_EQ(kivoMorphClass(), nullptr) << "the node went first";
 }
 
-// copyKivoWeights comes after the kivoMorph command, in loading and in unloading.
-TEST_F(Registration, TheWeightCopyCommandFollowsTheKivoMorphCommand) {
-    ASSERT_TRUE(khost::registerPluginCommand(
-        "copyKivoWeights", []() -> void* { return nullptr; }, nullptr, "squatter"));
-    Module module;
-    ASSERT_TRUE(module.initialize && module.uninitialize) << dlerror();
-    MObject plugin(std::make_shared<khost::Plugin>("kivoMorph", kModule));
-    EXPECT_EQ(module.initialize(plugin), MS::kFailure);
-    EXPECT_EQ(errorsInOrder(),
-              (std::vector<std::string>{
-                  "Cannot register command \"copyKivoWeights\": a command of that name already exists.",
-                  " Unable to register copyKivoWeights command! "}));
-    EXPECT_NE(khost::findCommand("kivoMorph"), nullptr);
+// copyKivoWeights comes after the kivoMorph command and kivoMorphEdit after copyKivoWeights, in
+// loading and in unloading: a squatter on the later name stops loading after the earlier command and
+// unloading after removing it.
+TEST_F(Registration, TheCommandsRegisterInTheirOrder) {
+    const std::pair<std::string, std::string> steps[] = {{"kivoMorph", "copyKivoWeights"},
+                                                         {"copyKivoWeights", "kivoMorphEdit"}};
+    for (const auto& [earlier, later] : steps) {
+        ASSERT_TRUE(khost::registerPluginCommand(
+            later, []() -> void* { return nullptr; }, nullptr, "squatter"));
+        Module module;
+        ASSERT_TRUE(module.initialize && module.uninitialize) << dlerror();
+        MObject plugin(std::make_shared<khost::Plugin>("kivoMorph", kModule));
+        clearMessages();
+        EXPECT_EQ(module.initialize(plugin), MS::kFailure);
+        EXPECT_EQ(errorsInOrder(), (std::vector<std::string>{"Cannot register command \"" + later +
+                                                                 "\": a command of that name already exists.",
+                                                             " Unable to register " + later + " command! "}));
+        EXPECT_NE(khost::findCommand(earlier), nullptr);
 
-    clearMessages();
-    EXPECT_EQ(module.uninitialize(plugin), MS::kFailure);
-    EXPECT_EQ(errorsInOrder(), (std::vector<std::string>{"Cannot deregister command \"copyKivoWeights\": the "
-                                                         "plug-in \"kivoMorph\" did not register it.",
-                                                         " Unable to deregister copyKivoWeights command! "}));
-    EXPECT_EQ(khost::findCommand("kivoMorph"), nullptr) << "the kivoMorph command went first";
-    EXPECT_TRUE(khost::deregisterPluginCommand("copyKivoWeights"));
+        clearMessages();
+        EXPECT_EQ(module.uninitialize(plugin), MS::kFailure);
+        EXPECT_EQ(errorsInOrder(),
+                  (std::vector<std::string>{"Cannot deregister command \"" + later +
+                                                "\": the plug-in \"kivoMorph\" did not register it.",
+                                            " Unable to deregister " + later + " command! "}));
+        EXPECT_EQ(khost::findCommand(earlier), nullptr) << earlier << " went first";
+        EXPECT_TRUE(khost::deregisterPluginCommand(later));
+    }
 }
 
 } // namespace

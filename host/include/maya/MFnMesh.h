@@ -46,4 +46,16 @@ public:
     MStatus getPolygonUVid(int polygonId, int vertexIndex, int& uvId, const MString* uvSet = nullptr) const;
     MStatus getPolygonUV(int polygonId, int vertexIndex, float& u, float& v,
                          const MString* uvSet = nullptr) const;
+    // The UV of the mesh's closest point to pt, and the polygon that holds it.
+    MStatus getUVAtPoint(const MPoint& pt, float2& uvPoint, MSpace::Space space = MSpace::kObject,
+                         const MString* uvSet = nullptr, int* closestPolygon = nullptr) const;
+    // One shell id per UV id: shells are the groups of UVs joined by the faces that share them,
+    // numbered in the order of their lowest UV id.
+    MStatus getUvShellsIds(MIntArray& uvShellIds, unsigned int& nbUvShells,
+                           const MString* uvSet = nullptr) const;
+    // Each polygon whose UV area lies within tolerance of uvPoint, and the point of the polygon at
+    // the UV nearest to uvPoint.
+    MStatus getPointsAtUV(MIntArray& polygonIds, MPointArray& points, float2& uvPoint,
+                          MSpace::Space space = MSpace::kObject, const MString* uvSet = nullptr,
+                          float tolerance = 1e-3);
 };

@@ -1,4 +1,5 @@
 #include "command/BuiltinSupport.h"
+#include <cctype>
 #include <maya/MGlobal.h>
 #include <maya/MStringArray.h>
 
@@ -16,6 +17,15 @@ std::vector<std::string> objectsOf(const MArgDatabase& args) {
     for (const MString& o : objects)
         words.push_back(o.asChar());
     return words;
+}
+
+bool validName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+            return false;
+    return true;
 }
 
 MSyntax oneObjectSyntax() {

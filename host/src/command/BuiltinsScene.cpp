@@ -7,7 +7,6 @@
 #include "command/UndoQueue.h"
 #include "dag/Dag.h"
 #include "plugin/PluginLoader.h"
-#include <cctype>
 #include <maya/MGlobal.h>
 
 namespace khost {
@@ -18,16 +17,6 @@ std::string stringFlag(const MArgDatabase& args, const char* flag) {
     MString value;
     args.getFlagArgument(flag, 0, value);
     return value.asChar();
-}
-
-// Maya's node names: a letter or underscore, then letters, digits and underscores.
-bool validName(const std::string& name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
-        return false;
-    for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
-            return false;
-    return true;
 }
 
 // --- createNode ---

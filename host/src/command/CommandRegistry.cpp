@@ -53,6 +53,7 @@ void registerBuiltinCommands() {
     registerGeometryCommands();
     registerBlendShapeCommand();
     registerTransformCommands();
+    registerParentCommands();
     registerFileCommands();
     registerTimerCommands();
 }

@@ -33,6 +33,7 @@ void registerAttributeCommands();
 void registerGeometryCommands();
 void registerBlendShapeCommand();
 void registerTransformCommands();
+void registerParentCommands();
 void registerFileCommands();
 void registerTimerCommands();
 

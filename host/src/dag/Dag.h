@@ -36,6 +36,10 @@ MStatus setTransformValue(UndoRecord& record, Node* transform, Trs which, const 
 // transformation included.
 MMatrix localMatrix(Node* node);
 MMatrix worldMatrix(Node* node);
+// Sets the transform's translate, rotate (in its rotate order) and scale so that its local matrix
+// becomes `matrix`; fails, leaving what it set to the record, when no channels give that matrix
+// (a shear, a zero scale).
+MStatus setLocalMatrix(UndoRecord& record, Node* transform, const MMatrix& matrix);
 // Marks world-space outputs (worldMatrix, worldMesh, worldSpace) of the node and of every DAG
 // descendant dirty, downstream connections included.
 void dirtyWorldSpace(Node* node);

@@ -2,6 +2,7 @@
 #include "dag/BuiltinTypes.h"
 #include "dag/Dag.h"
 #include "dag/MatrixData.h"
+#include <array>
 #include <cmath>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnNumericAttribute.h>
@@ -123,6 +124,32 @@ MMatrix rotation(int axis, double degrees) {
     return m;
 }
 
+// The axes in the order the node's rotateOrder applies them.
+const std::array<int, 3>& rotateOrder(Node* node) {
+    static const std::array<int, 3> orders[6] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1},
+                                                 {0, 2, 1}, {1, 0, 2}, {2, 1, 0}};
+    Value* value = Scene::instance().evaluate(node, PlugKey{raw(attrs.rotateOrder), {}});
+    const int order = value ? static_cast<int>(value->numeric()) : 0;
+    return orders[order < 0 || order > 5 ? 0 : order];
+}
+
+// Euler angles (degrees, per axis) of a rotation given in row-vector form, applied in `order`. Its
+// transpose Q is the column-vector product Rc Rb Ra: the first angle comes from Q's row c; taking
+// Ra away leaves Rc Rb, whose angles come from entries that stay well conditioned even where the
+// middle angle nears 90 degrees (after Shoemake). An odd order flips the signs.
+MVector eulerAngles(const MMatrix& rotationRows, const std::array<int, 3>& order) {
+    const int a = order[0], b = order[1], c = order[2];
+    const double parity = b == (a + 1) % 3 ? 1.0 : -1.0;
+    const double degrees = 180.0 / 3.14159265358979323846;
+    const MMatrix q = rotationRows.transpose();
+    MVector angles;
+    angles[static_cast<unsigned>(a)] = std::atan2(parity * q[c][b], q[c][c]) * degrees;
+    const MMatrix rest = q * rotation(a, angles[static_cast<unsigned>(a)]);
+    angles[static_cast<unsigned>(b)] = std::atan2(-parity * rest[c][a], rest[c][c]) * degrees;
+    angles[static_cast<unsigned>(c)] = std::atan2(-parity * rest[a][b], rest[b][b]) * degrees;
+    return angles;
+}
+
 } // namespace
 
 void registerTransformType() {
@@ -158,19 +185,51 @@ MMatrix localMatrix(Node* node) {
         return MMatrix();
     MVector t = transformValue(node, Trs::Translate), r = transformValue(node, Trs::Rotate),
             s = transformValue(node, Trs::Scale);
-    Value* orderValue = Scene::instance().evaluate(node, PlugKey{raw(attrs.rotateOrder), {}});
-    static const int orders[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {0, 2, 1}, {1, 0, 2}, {2, 1, 0}};
-    int order = orderValue ? static_cast<int>(orderValue->numeric()) : 0;
     MMatrix result;
     for (int k = 0; k < 3; ++k)
         result[k][k] = s[static_cast<unsigned>(k)];
     // Row vectors: the first axis of the rotate order applies first.
-    for (int axis : orders[order < 0 || order > 5 ? 0 : order])
+    for (int axis : rotateOrder(node))
         result *= rotation(axis, r[static_cast<unsigned>(axis)]);
     result[3][0] = t.x;
     result[3][1] = t.y;
     result[3][2] = t.z;
     return result;
+}
+
+MStatus setLocalMatrix(UndoRecord& record, Node* transform, const MMatrix& matrix) {
+    if (!isTransform(transform))
+        return MS::kInvalidParameter;
+    // Row k of the upper 3 x 3 is scale k times row k of the rotation; a mirror goes into the x scale.
+    MVector rows[3], scale;
+    for (unsigned int r = 0; r < 3; ++r) {
+        rows[r] = MVector(matrix[r][0], matrix[r][1], matrix[r][2]);
+        scale[r] = rows[r].length();
+        if (!(scale[r] > 0.0) || !std::isfinite(scale[r]))
+            return MS::kFailure;
+    }
+    if ((rows[0] ^ rows[1]) * rows[2] < 0.0)
+        scale.x = -scale.x;
+    MMatrix rotationRows;
+    for (unsigned int r = 0; r < 3; ++r)
+        for (unsigned int k = 0; k < 3; ++k)
+            rotationRows[r][k] = rows[r][k] / scale[r];
+    MStatus status = setTransformValue(record, transform, Trs::Scale, scale);
+    if (status)
+        status = setTransformValue(record, transform, Trs::Rotate,
+                                   eulerAngles(rotationRows, rotateOrder(transform)));
+    if (status)
+        status = setTransformValue(record, transform, Trs::Translate,
+                                   MVector(matrix[3][0], matrix[3][1], matrix[3][2]));
+    if (!status)
+        return status;
+    // Rows that are not at right angles (a shear) cannot be rebuilt from the channels.
+    const MMatrix rebuilt = localMatrix(transform);
+    for (unsigned int r = 0; r < 4; ++r)
+        for (unsigned int k = 0; k < 4; ++k)
+            if (!(std::fabs(rebuilt[r][k] - matrix[r][k]) <= 1e-9 * (1.0 + std::fabs(matrix[r][k]))))
+                return MS::kFailure;
+    return MS::kSuccess;
 }
 
 MMatrix worldMatrix(Node* node) {

@@ -42,6 +42,10 @@ bool MeshData::setUVs(const MFloatArray& u, const MFloatArray& v, const MIntArra
     return true;
 }
 
+bool MeshData::isUVSet(const MString* uvSet) const {
+    return hasUVs() && (!uvSet || uvSet->length() == 0 || *uvSet == uvSetName());
+}
+
 int MeshData::faceOffset(int face) const {
     const std::vector<int>& offsets = fTopology->offsets;
     return face >= 0 && face < static_cast<int>(offsets.size()) ? offsets[static_cast<size_t>(face)] : -1;

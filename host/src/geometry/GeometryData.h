@@ -49,8 +49,11 @@ public:
     // False when the face or the triangle does not exist.
     bool polygonTriangle(int face, int triangle, int vertices[3]) const;
 
-    // The default UV set ("map1"); empty u/v when the mesh has no UVs.
-    MString uvSetName = "map1";
+    // The mesh's one UV set, "map1", which exists when the mesh has UVs.
+    bool hasUVs() const { return fTopology->u.length() > 0; }
+    MString uvSetName() const { return hasUVs() ? MString("map1") : MString(); }
+    // Whether uvSet names that set; null or empty names the current set.
+    bool isUVSet(const MString* uvSet) const;
     const MFloatArray& u() const { return fTopology->u; }
     const MFloatArray& v() const { return fTopology->v; }
     const MIntArray& uvIds() const { return fTopology->uvIds; }

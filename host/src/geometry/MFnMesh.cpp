@@ -1,6 +1,9 @@
 #include "dag/Dag.h"
 #include "geometry/GeometryAccess.h"
+#include "geometry/TriangleBvh.h"
 #include <maya/MFnMesh.h>
+#include <numeric>
+#include <vector>
 
 using khost::GeometryAccess;
 using khost::MeshData;
@@ -14,17 +17,30 @@ const MeshData* meshOf(const MObject& object, MStatus* status) {
     return mesh;
 }
 
-bool knownUVSet(const MeshData& mesh, const MString* uvSet) {
-    return !uvSet || uvSet->length() == 0 || *uvSet == mesh.uvSetName;
+// The mesh when it has the UV set named (null or empty naming the current one); null otherwise.
+const MeshData* uvMeshOf(const MObject& object, const MString* uvSet, MStatus& status) {
+    const MeshData* mesh = meshOf(object, &status);
+    if (mesh && !mesh->isUVSet(uvSet)) {
+        status = MS::kInvalidParameter;
+        return nullptr;
+    }
+    return mesh;
 }
 
 // The UV id of a face-vertex; -1 when the face, the corner or the UV set does not exist.
 int faceVertexUV(const MeshData& mesh, int polygonId, int vertexIndex, const MString* uvSet) {
     int offset = mesh.faceOffset(polygonId);
     if (offset < 0 || vertexIndex < 0 || vertexIndex >= mesh.faceCounts()[static_cast<unsigned>(polygonId)] ||
-        !knownUVSet(mesh, uvSet) || mesh.uvIds().length() == 0)
+        !mesh.isUVSet(uvSet))
         return -1;
     return mesh.uvIds()[static_cast<unsigned>(offset + vertexIndex)];
+}
+
+// The face corners of triangle `triangle` of a face: the fan around its first corner.
+void triangleCorners(int triangle, int corners[3]) {
+    corners[0] = 0;
+    corners[1] = triangle + 1;
+    corners[2] = triangle + 2;
 }
 
 } // namespace
@@ -151,7 +167,7 @@ MStatus MFnMesh::getPolygonTriangleVertices(int polygonId, int triangleId, int v
 
 int MFnMesh::numUVSets(MStatus* ReturnStatus) const {
     const MeshData* mesh = meshOf(fObject, ReturnStatus);
-    return mesh && mesh->uvSetName.length() ? 1 : 0;
+    return mesh && mesh->hasUVs() ? 1 : 0;
 }
 
 int MFnMesh::numUVs(MStatus* ReturnStatus) const {
@@ -161,16 +177,14 @@ int MFnMesh::numUVs(MStatus* ReturnStatus) const {
 
 MString MFnMesh::currentUVSetName(MStatus* ReturnStatus, int) const {
     const MeshData* mesh = meshOf(fObject, ReturnStatus);
-    return mesh ? mesh->uvSetName : MString();
+    return mesh ? mesh->uvSetName() : MString();
 }
 
 MStatus MFnMesh::getUVs(MFloatArray& uArray, MFloatArray& vArray, const MString* uvSet) const {
     MStatus status;
-    const MeshData* mesh = meshOf(fObject, &status);
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
     if (!mesh)
         return status;
-    if (!knownUVSet(*mesh, uvSet))
-        return MS::kInvalidParameter;
     uArray = mesh->u();
     vArray = mesh->v();
     return MS::kSuccess;
@@ -199,5 +213,112 @@ MStatus MFnMesh::getPolygonUV(int polygonId, int vertexIndex, float& u, float& v
         return MS::kInvalidParameter;
     u = mesh->u()[static_cast<unsigned>(id)];
     v = mesh->v()[static_cast<unsigned>(id)];
+    return MS::kSuccess;
+}
+
+MStatus MFnMesh::getUVAtPoint(const MPoint& pt, float2& uvPoint, MSpace::Space space, const MString* uvSet,
+                              int* closestPolygon) const {
+    MStatus status;
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
+    if (!mesh)
+        return status;
+    GeometryAccess access(fObject, MFn::kMesh);
+    const MPoint local = space == MSpace::kWorld ? pt * access.matrix().inverse() : pt;
+    khost::TriangleBvh::Hit hit;
+    if (!khost::TriangleBvh(*mesh).closest(local, hit))
+        return MS::kFailure;
+    int corners[3];
+    triangleCorners(hit.triangle, corners);
+    const double weights[3] = {hit.u, hit.v, 1.0 - hit.u - hit.v};
+    double u = 0.0, v = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        const unsigned id = static_cast<unsigned>(faceVertexUV(*mesh, hit.face, corners[k], uvSet));
+        u += weights[k] * mesh->u()[id];
+        v += weights[k] * mesh->v()[id];
+    }
+    uvPoint[0] = static_cast<float>(u);
+    uvPoint[1] = static_cast<float>(v);
+    if (closestPolygon)
+        *closestPolygon = hit.face;
+    return MS::kSuccess;
+}
+
+MStatus MFnMesh::getUvShellsIds(MIntArray& uvShellIds, unsigned int& nbUvShells, const MString* uvSet) const {
+    MStatus status;
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
+    if (!mesh)
+        return status;
+    // Union-find over UV ids; a shell's root is its lowest UV id.
+    std::vector<int> root(mesh->u().length());
+    std::iota(root.begin(), root.end(), 0);
+    auto find = [&root](int id) {
+        while (root[static_cast<size_t>(id)] != id)
+            id = root[static_cast<size_t>(id)] = root[static_cast<size_t>(root[static_cast<size_t>(id)])];
+        return id;
+    };
+    for (int face = 0; face < mesh->numPolygons(); ++face) {
+        const int offset = mesh->faceOffset(face);
+        for (int k = 1; k < mesh->faceCounts()[static_cast<unsigned>(face)]; ++k) {
+            const int a = find(mesh->uvIds()[static_cast<unsigned>(offset)]);
+            const int b = find(mesh->uvIds()[static_cast<unsigned>(offset + k)]);
+            root[static_cast<size_t>(std::max(a, b))] = std::min(a, b);
+        }
+    }
+    std::vector<int> shellOfRoot(root.size(), -1);
+    uvShellIds.clear();
+    nbUvShells = 0;
+    for (int id = 0; id < static_cast<int>(root.size()); ++id) {
+        int& shell = shellOfRoot[static_cast<size_t>(find(id))];
+        if (shell < 0)
+            shell = static_cast<int>(nbUvShells++);
+        uvShellIds.append(shell);
+    }
+    return MS::kSuccess;
+}
+
+MStatus MFnMesh::getPointsAtUV(MIntArray& polygonIds, MPointArray& points, float2& uvPoint,
+                               MSpace::Space space, const MString* uvSet, float tolerance) {
+    MStatus status;
+    const MeshData* mesh = uvMeshOf(fObject, uvSet, status);
+    if (!mesh)
+        return status;
+    GeometryAccess access(fObject, MFn::kMesh);
+    MPointArray positions;
+    status = access.getPoints(positions, space);
+    if (!status)
+        return status;
+    polygonIds.clear();
+    points.clear();
+    // UVs as points of the z = 0 plane, so that the closest point of a UV triangle is a 3-D one.
+    const MPoint target(uvPoint[0], uvPoint[1], 0.0);
+    for (int face = 0; face < mesh->numPolygons(); ++face) {
+        const int offset = mesh->faceOffset(face);
+        bool found = false;
+        double nearest = tolerance;
+        MPoint atUV;
+        int corners[3];
+        for (int triangle = 0; triangle + 2 < mesh->faceCounts()[static_cast<unsigned>(face)]; ++triangle) {
+            triangleCorners(triangle, corners);
+            MPoint uv[3], xyz[3];
+            for (int k = 0; k < 3; ++k) {
+                const unsigned corner = static_cast<unsigned>(offset + corners[k]);
+                const unsigned id = static_cast<unsigned>(mesh->uvIds()[corner]);
+                uv[k] = MPoint(mesh->u()[id], mesh->v()[id], 0.0);
+                xyz[k] = positions[static_cast<unsigned>(mesh->faceConnects()[corner])];
+            }
+            double a = 0.0, b = 0.0;
+            const double distance =
+                (khost::closestPointOnTriangle(target, uv[0], uv[1], uv[2], a, b) - target).length();
+            if (found ? distance < nearest : distance <= nearest) {
+                found = true;
+                nearest = distance;
+                atUV = MPoint(MVector(xyz[0]) * a + MVector(xyz[1]) * b + MVector(xyz[2]) * (1.0 - a - b));
+            }
+        }
+        if (found) {
+            polygonIds.append(face);
+            points.append(atUV);
+        }
+    }
     return MS::kSuccess;
 }
