@@ -1,7 +1,7 @@
 #include "kivoMorph/blendJobs.h"
 
-#include "kivoMorph/inbetween.h"
 #include "common/parallel.h"
+#include "kivoMorph/inbetween.h"
 
 #include <algorithm>
 

@@ -326,6 +326,10 @@ private:
     // Target geometry and live targets (liveTargets.cpp).
     static MStatus getGeometryPoints(const MObject& data, MDataHandle& handle, MSpace::Space space,
                                      MPointArray& points);
+    // The points of the item's target geometry in the encoding space; failure (with the warning)
+    // when the item has none.
+    MStatus liveTargetPoints(MArrayDataHandle& items, const EncodeContext& context,
+                             MPointArray& targetPoints);
     MStatus liveTargetDeltas(MArrayDataHandle& items, const EncodeContext& context, unsigned int target,
                              unsigned int itemIndex, double targetPrecisionValue, TargetItemCache& item);
     // Keeps the points that moved by more than tol, or every point when keepAll is set.

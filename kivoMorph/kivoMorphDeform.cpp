@@ -1,8 +1,8 @@
 // The node's evaluation: rebuild what the dirty flags name, refresh the weight and settings
 // caches of this geometry, run the target loop and write the points back.
 
-#include "kivoMorph/kivoMorph.h"
 #include "common/parallel.h"
+#include "kivoMorph/kivoMorph.h"
 #include "kivoMorph/report.h"
 #include "kivoMorph/spaces.h"
 

@@ -1,8 +1,8 @@
 // Target geometry points and the straight-line delta encoding shared by the target delta
 // cache and by live targets.
 
-#include "kivoMorph/kivoMorph.h"
 #include "common/parallel.h"
+#include "kivoMorph/kivoMorph.h"
 #include "kivoMorph/report.h"
 
 #include <maya/MArrayDataHandle.h>
@@ -164,12 +164,9 @@ MStatus KivoMorph::writeItemArrays(MDataHandle& itemHandle, const TargetItemCach
     return status;
 }
 
-MStatus KivoMorph::liveTargetDeltas(MArrayDataHandle& items, const EncodeContext& context,
-                                    unsigned int target, unsigned int itemIndex, double targetPrecisionValue,
-                                    TargetItemCache& item) {
+MStatus KivoMorph::liveTargetPoints(MArrayDataHandle& items, const EncodeContext& context,
+                                    MPointArray& targetPoints) {
     MStatus status;
-    item.indices.clear();
-    item.deltas.clear();
     MDataHandle itemIn = items.inputValue(&status);
     KIVO_MORPH_CHECK(status, "");
     MDataHandle geometryHandle = itemIn.child(inputGeomTarget);
@@ -178,9 +175,18 @@ MStatus KivoMorph::liveTargetDeltas(MArrayDataHandle& items, const EncodeContext
         MGlobal::displayWarning(" Target object is null. ");
         return MS::kFailure;
     }
+    return getGeometryPoints(data, geometryHandle, context.origin == 0 ? MSpace::kWorld : MSpace::kObject,
+                             targetPoints);
+}
+
+MStatus KivoMorph::liveTargetDeltas(MArrayDataHandle& items, const EncodeContext& context,
+                                    unsigned int target, unsigned int itemIndex, double targetPrecisionValue,
+                                    TargetItemCache& item) {
+    MStatus status;
+    item.indices.clear();
+    item.deltas.clear();
     MPointArray targetPoints;
-    status = getGeometryPoints(data, geometryHandle, context.origin == 0 ? MSpace::kWorld : MSpace::kObject,
-                               targetPoints);
+    status = liveTargetPoints(items, context, targetPoints);
     if (!status) {
         return status;
     }

@@ -122,17 +122,8 @@ MStatus KivoMorph::liveUvTargetDeltas(MArrayDataHandle& items, const EncodeConte
     item.indices.clear();
     item.deltas.clear();
     item.uvDeltas.clear();
-    MDataHandle itemIn = items.inputValue(&status);
-    KIVO_MORPH_CHECK(status, "");
-    MDataHandle geometryHandle = itemIn.child(inputGeomTarget);
-    const MObject data = geometryHandle.data();
-    if (data.isNull()) {
-        MGlobal::displayWarning(" Target object is null. ");
-        return MS::kFailure;
-    }
     MPointArray targetPoints;
-    status = getGeometryPoints(data, geometryHandle, context.origin == 0 ? MSpace::kWorld : MSpace::kObject,
-                               targetPoints);
+    status = liveTargetPoints(items, context, targetPoints);
     if (!status) {
         return status;
     }
