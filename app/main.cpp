@@ -30,6 +30,21 @@ int usageError(const std::string& text) {
     return 2;
 }
 
+// Switches the GPU deformer evaluator on and says which OpenCL device it runs on; false (after the
+// error) when there is none.
+bool enableGPUEvaluator() {
+    MString device;
+    if (!MGlobal::executeCommand("evaluator -n \"deformer\" -q -info", device)) {
+        return false;
+    }
+    if (!MGlobal::executeCommand("evaluator -n \"deformer\" -en true")) {
+        MGlobal::displayError(MString("kivo: --gpu needs an OpenCL device: ") + device);
+        return false;
+    }
+    MGlobal::displayInfo(MString("GPU deformer evaluator on: ") + device);
+    return true;
+}
+
 // A --threads argument, or -1 when it is not a positive number.
 int threadCountOf(const std::string& text) {
     char* end = nullptr;
@@ -91,10 +106,8 @@ int main(int argc, char** argv) {
     khost::initializeHost();
     if (threads > 0)
         khost::setThreadCount(threads);
-    if (gpu)
-        MGlobal::displayWarning(
-            "GPU deformer evaluation is not available in this build: --gpu is ignored and "
-            "deformers evaluate on the CPU.");
+    if (gpu && !enableGPUEvaluator())
+        return 1;
     bool succeeded = mode == "run"    ? runFile(file, keepGoing)
                      : mode == "demo" ? kivo::runDemo(outDir)
                                       : kivo::runConsole(std::cin);

@@ -14,3 +14,11 @@ void reportStatus(const MStatus& status, const char* sourceFile, int line, const
     MGlobal::displayError(text);
     std::cerr << "ERROR! " << text << std::endl;
 }
+
+void reportOpenCLError(int code, int line) {
+    char text[1024];
+    std::snprintf(text, sizeof(text), "%s--------------------------\n(%s:%d Error:%d)", "Some Error Occurred",
+                  "kivoMorphGPU", line, code);
+    MGlobal::displayError(text);
+    std::cerr << text << std::endl;
+}

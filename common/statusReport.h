@@ -11,3 +11,7 @@ void reportStatus(const MStatus& status, const char* sourceFile, int line, const
 // Reports a failed status from the caller's line, with an empty prefix.
 #define KIVO_REPORT_STATUS(sourceFile, status, message)                                                      \
     reportStatus((status), (sourceFile), __LINE__, (message), MString())
+
+// The twin for a failed OpenCL call of the GPU override: shows "Some Error Occurred" with the source
+// `kivoMorphGPU`, the line and the OpenCL status code, and writes it to the standard error stream.
+void reportOpenCLError(int code, int line);

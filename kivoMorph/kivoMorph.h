@@ -170,6 +170,21 @@ public:
 
     // Device-side data of the GPU override is stale; the override clears it after re-uploading.
     bool gpuDataChanged = true;
+    // Counts the times deform wrote encoded item arrays or surface bindings, so that the GPU override
+    // knows to read them again.
+    unsigned int encodingGeneration = 0;
+
+    // For the GPU override (gpuSupport.cpp), which reads what deform encodes and stores.
+    // Whether the next deform has encoding or surface-binding work to do: until it has done it, the
+    // stored item arrays and bindings are not those the node would blend.
+    bool encodingPending(MDataBlock& block, unsigned int geometry);
+    // The arrays of a live item (the element items is at) of a geometry, computed from its target
+    // geometry and written back into the item exactly as deform computes them.
+    MStatus liveItemArrays(MDataBlock& block, unsigned int geometry, MArrayDataHandle& items,
+                           unsigned int target, double targetPrecisionValue, bool uv, int surfaceId,
+                           MIntArray& indices, MPointArray& deltas, MDoubleArray& uvDeltas);
+    // The binding of a geometry to a surface; null when there is none.
+    const SurfaceBinding* surfaceBinding(unsigned int surface, unsigned int geometry) const;
 
 private:
     using ItemCacheList = std::vector<TargetItemCache>;
@@ -353,8 +368,6 @@ private:
     static MStatus writeSurfaceGroup(MArrayDataHandle& surfaceArray, unsigned int geometry,
                                      const SurfaceBinding& binding);
     static MStatus writeSurfaceChildren(MDataHandle& element, const SurfaceBinding& binding);
-    // The binding of a geometry to a surface; null when there is none.
-    const SurfaceBinding* surfaceBinding(unsigned int surface, unsigned int geometry) const;
     // Attaches surfaceFn to the surface of the inputSurface element the handle is at, world-transformed
     // when that element's inputSurfaceOrigin is 0; false (and nothing reported) when there is none.
     static bool attachSurface(MArrayDataHandle& surfaces, int surfaceOrigin, MFnNurbsSurface& surfaceFn);

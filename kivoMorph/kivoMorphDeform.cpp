@@ -254,6 +254,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         }
         fSurfaceCacheUnbuilt = false;
         fSurfaceCacheDirty = false;
+        ++encodingGeneration;
         clock.addTo(times.surfCache);
     }
     if (rebindValue || fTargetCacheDirty) {
@@ -264,6 +265,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         if (!status) {
             return status;
         }
+        ++encodingGeneration;
         // A rebind that finds no target geometry anywhere fails and stays requested until some
         // target has geometry.
         if (!encodedAny && rebindValue) {
@@ -299,6 +301,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         rebuildDirtyTargetCaches(inputArray, inputTargetArray, surfaceArray, multiIndex, localToWorld,
                                  originValue, precisionValue);
         fPartialCacheDirty = false;
+        ++encodingGeneration;
         for (auto& entry : fGeometryCaches) {
             entry.second.targetSettingsDirty = true;
         }
@@ -378,6 +381,7 @@ MStatus KivoMorph::deform(MDataBlock& block, MItGeometry& iter, const MMatrix& l
         }
     }
     if (reencoded) {
+        ++encodingGeneration;
         status = targetArray.setAllClean();
         KIVO_MORPH_CHECK(status, "");
     }

@@ -4,17 +4,30 @@
 #include "kivoMorph/kivoMorph.h"
 #include "kivoMorphCommand/kivoMorphCommand.h"
 #include "kivoMorphEdit/kivoMorphEdit.h"
+#include "kivoMorphGPU/kivoMorphGPU.h"
 
 #include <maya/MFnPlugin.h>
+#include <maya/MGPUDeformerRegistry.h>
 #include <maya/MGlobal.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
+
+namespace {
+
+// The registrant of the GPU override of kivoMorph nodes.
+const char* const kGPUOverrideId = "KivoMorphOverride";
+
+} // namespace
 
 PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
     MFnPlugin plugin(obj, "kivo", "1.0.0", "202500");
 
     MStatus status = plugin.registerNode(KivoMorph::nodeTypeName, KivoMorph::id, KivoMorph::creator,
                                          KivoMorph::initialize, MPxNode::kDeformerNode);
+    if (status) {
+        status = MGPUDeformerRegistry::registerGPUDeformerCreator(KivoMorph::nodeTypeName, kGPUOverrideId,
+                                                                  &KivoMorphGPUInfo::instance());
+    }
     if (!status) {
         MGlobal::displayError(" Unable to register kivoMorph node! ");
         return status;
@@ -43,6 +56,7 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
 PLUGIN_EXPORT MStatus uninitializePlugin(MObject obj) {
     MFnPlugin plugin(obj);
 
+    MGPUDeformerRegistry::deregisterGPUDeformerCreator(KivoMorph::nodeTypeName, kGPUOverrideId);
     MStatus status = plugin.deregisterNode(KivoMorph::id);
     if (!status) {
         MGlobal::displayError(" Unable to deregister kivoMorph node! ");

@@ -5,6 +5,7 @@
 
 class MDataBlock;
 class MEvaluationNode;
+class MObjectArray;
 class MPlug;
 class MPxGPUDeformer;
 class MStringArray;
@@ -20,6 +21,9 @@ public:
                                      const MPlug& plug, MStringArray* messages) = 0;
     virtual bool validateNodeValues(MDataBlock& block, const MEvaluationNode& evaluationNode,
                                     const MPlug& plug, MStringArray* messages) = 0;
+    // Appends the attributes whose plugs the evaluator hands to evaluate as input plugs; the base
+    // appends the deformer's inputGeom.
+    virtual void inputAttributes(MObjectArray& attributes);
 };
 
 class MGPUDeformerRegistry {

@@ -31,6 +31,8 @@ public:
                     MArgType argType2 = kNoArg, MArgType argType3 = kNoArg, MArgType argType4 = kNoArg,
                     MArgType argType5 = kNoArg, MArgType argType6 = kNoArg);
     MStatus makeFlagMultiUse(const char* flagName);
+    // In query mode the flag still takes its arguments; optional ones (argsOptional) are not supported.
+    MStatus makeFlagQueryWithFullArgs(const char* flagName, bool argsOptional);
     void useSelectionAsDefault(bool useSelectionList = false);
     MStatus setObjectType(MObjectFormat objectFormat, unsigned int minimumObjects = 0);
     MStatus setObjectType(MObjectFormat objectFormat, unsigned int minimumObjects,
@@ -46,6 +48,7 @@ public:
         std::string longName;
         std::vector<MArgType> args;
         bool multiUse = false;
+        bool queryWithArgs = false;
     };
     // The flag named by its short or long name (with the dash); null when unknown.
     const Flag* findFlag(const std::string& name) const;

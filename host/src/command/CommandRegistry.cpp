@@ -56,6 +56,7 @@ void registerBuiltinCommands() {
     registerParentCommands();
     registerFileCommands();
     registerTimerCommands();
+    registerEvaluatorCommand();
 }
 
 } // namespace khost

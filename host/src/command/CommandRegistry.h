@@ -36,5 +36,6 @@ void registerTransformCommands();
 void registerParentCommands();
 void registerFileCommands();
 void registerTimerCommands();
+void registerEvaluatorCommand();
 
 } // namespace khost

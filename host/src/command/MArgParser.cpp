@@ -98,7 +98,7 @@ MArgParser::MArgParser(const MSyntax& syntax, const MArgList& argList, MStatus* 
                 }
         Use use{flag, {}, {}};
         // In query mode flags name what is asked for and take no arguments.
-        size_t wanted = fQuery ? 0 : flag->args.size();
+        size_t wanted = fQuery && !flag->queryWithArgs ? 0 : flag->args.size();
         for (size_t k = 0; k < wanted; ++k) {
             if (i + 1 >= count) {
                 parseError("Flag '" + word + "' must be passed " + std::to_string(wanted) + " argument(s).",

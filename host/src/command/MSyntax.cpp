@@ -34,6 +34,18 @@ MStatus MSyntax::makeFlagMultiUse(const char* flagName) {
     return MS::kInvalidParameter;
 }
 
+MStatus MSyntax::makeFlagQueryWithFullArgs(const char* flagName, bool argsOptional) {
+    // Optional query arguments would need the parser to guess whether the next word is one.
+    if (argsOptional)
+        return MS::kNotImplemented;
+    for (Flag& flag : fFlags)
+        if (flagName && (flag.shortName == flagName || flag.longName == flagName)) {
+            flag.queryWithArgs = true;
+            return MS::kSuccess;
+        }
+    return MS::kInvalidParameter;
+}
+
 void MSyntax::useSelectionAsDefault(bool useSelectionList) {
     fUseSelection = useSelectionList;
 }

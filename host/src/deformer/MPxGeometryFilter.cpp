@@ -2,6 +2,7 @@
 // attributes by deformer classes.
 #include "dg/NodeClass.h"
 #include "dg/Scene.h"
+#include "gpu/DeformerEvaluator.h"
 #include <maya/MArrayDataHandle.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnGenericAttribute.h>
@@ -111,6 +112,11 @@ MStatus MPxGeometryFilter::compute(const MPlug& plug, MDataBlock& block) {
         return MS::kSuccess;
     }
     out.copy(in);
+    // With the GPU deformer evaluator on, the node type's GPU override deforms it when it can.
+    if (khost::gpu::evaluateOnGPU(khost::nodeOf(thisMObject()), block, plug, in, out)) {
+        out.setClean();
+        return MS::kSuccess;
+    }
     MItGeometry iter(out, false, &status);
     if (status)
         status = deform(block, iter, in.geometryTransformMatrix(), multiIndex);

@@ -104,6 +104,8 @@ Scene::Removed Scene::remove(Node* node) {
     }
     node->isAlive = false;
     fNodes.erase(fNodes.begin() + static_cast<long>(removed.position));
+    for (auto& hook : onNodeRemoved)
+        hook(node);
     return removed;
 }
 
@@ -427,6 +429,8 @@ void Scene::propagate(Node* node, const PlugKey& key, std::set<std::pair<Node*, 
         return;
     if (!selfClean)
         markDirty(node, key);
+    for (auto& hook : onPlugDirtied)
+        hook(node, key);
 
     // Attributes affected by this one, by an ancestor, or by a descendant that changed with it.
     std::set<const Attribute*> sources;

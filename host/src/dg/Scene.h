@@ -57,8 +57,12 @@ public:
     void dirtyFrom(Node* node, const PlugKey& key);
     void markDirty(Node* node, const PlugKey& key);
 
-    // Hooks other parts of the host add to: reacting to DAG parent changes (world matrices).
+    // Hooks other parts of the host add to: reacting to DAG parent changes (world matrices), to a node
+    // leaving the scene (deleted or undone) and to every plug that a change dirties (the plug that
+    // changed included).
     std::vector<std::function<void(Node*)>> onTransformChanged;
+    std::vector<std::function<void(Node*)>> onNodeRemoved;
+    std::vector<std::function<void(Node*, const PlugKey&)>> onPlugDirtied;
     // While set, told of every value setValue is about to store, so that an undoable edit can also
     // put back what a node's setInternalValue stores on its behalf (painting writes weights).
     std::function<void(Node*, const PlugKey&)> beforeStore;

@@ -1,6 +1,9 @@
+#include "gpu/DeformerEvaluator.h"
 #include "plugin/GPUDeformerRegistry.h"
 #include "plugin/Plugin.h"
 #include <algorithm>
+#include <maya/MObjectArray.h>
+#include <maya/MPxGeometryFilter.h>
 
 namespace khost {
 namespace {
@@ -27,6 +30,9 @@ const std::vector<GPUDeformerRegistration>& gpuDeformerRegistrations() {
 size_t discardGPUDeformerRegistrations(const std::string& pluginName) {
     auto& all = registrations();
     size_t before = all.size();
+    for (const GPUDeformerRegistration& r : all)
+        if (r.pluginName == pluginName)
+            gpu::dropOverrides(r.info);
     all.erase(std::remove_if(all.begin(), all.end(),
                              [&](const GPUDeformerRegistration& r) { return r.pluginName == pluginName; }),
               all.end());
@@ -54,6 +60,11 @@ MStatus MGPUDeformerRegistry::deregisterGPUDeformerCreator(const MString& nodeCl
     auto it = khost::findRegistration(nodeClassName.asChar(), registrantId.asChar());
     if (it == khost::registrations().end())
         return MS::kFailure;
+    khost::gpu::dropOverrides(it->info);
     khost::registrations().erase(it);
     return MS::kSuccess;
+}
+
+void MGPUDeformerRegistrationInfo::inputAttributes(MObjectArray& attributes) {
+    attributes.append(MPxGeometryFilter::inputGeom);
 }
