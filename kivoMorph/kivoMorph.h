@@ -174,6 +174,9 @@ public:
     // knows to read them again.
     unsigned int encodingGeneration = 0;
 
+    // The blend settings of a target (its inputTargetGroup element).
+    static TargetSettings targetSettingsOf(MDataHandle& group);
+
     // For the GPU override (gpuSupport.cpp), which reads what deform encodes and stores.
     // Whether the next deform has encoding or surface-binding work to do: until it has done it, the
     // stored item arrays and bindings are not those the node would blend.

@@ -121,6 +121,17 @@ void KivoMorph::refreshWeightProduct(float envelopeValue, GeometryCache& geometr
     geometry.productDirty = false;
 }
 
+TargetSettings KivoMorph::targetSettingsOf(MDataHandle& group) {
+    TargetSettings settings;
+    settings.bezier = group.child(targetBlendBezier).asBool();
+    settings.uv = group.child(targetBlendUV).asBool();
+    settings.live = group.child(targetBlendLive).asBool();
+    settings.surfaceId = group.child(targetSurfaceId).asInt();
+    settings.offset = group.child(targetOffset).asDouble();
+    settings.curvature = group.child(targetCurvature).asFloat();
+    return settings;
+}
+
 MStatus KivoMorph::refreshTargetSettings(MArrayDataHandle& targetArray, GeometryCache& geometry) {
     MStatus status;
     geometry.targetSettings.clear();
@@ -132,13 +143,7 @@ MStatus KivoMorph::refreshTargetSettings(MArrayDataHandle& targetArray, Geometry
         KIVO_MORPH_CHECK(status, "");
         MDataHandle group = targetArray.inputValue(&status);
         KIVO_MORPH_CHECK(status, "");
-        TargetSettings& settings = geometry.targetSettings[target];
-        settings.bezier = group.child(targetBlendBezier).asBool();
-        settings.uv = group.child(targetBlendUV).asBool();
-        settings.live = group.child(targetBlendLive).asBool();
-        settings.surfaceId = group.child(targetSurfaceId).asInt();
-        settings.offset = group.child(targetOffset).asDouble();
-        settings.curvature = group.child(targetCurvature).asFloat();
+        geometry.targetSettings[target] = targetSettingsOf(group);
     }
     geometry.targetSettingsDirty = false;
     return MS::kSuccess;

@@ -114,12 +114,13 @@ MStatus KivoMorphGPU::refreshItemTable(MDataBlock& block, unsigned int geometry)
             table.itemCount[k] = itemCount;
             table.ordinal[k] = o;
             table.targetIndex[k] = target;
-            table.offset[k] = static_cast<float>(group.child(KivoMorph::targetOffset).asDouble());
-            table.blendUV[k] = group.child(KivoMorph::targetBlendUV).asBool() ? 1 : 0;
-            table.surfaceId[k] = group.child(KivoMorph::targetSurfaceId).asInt();
-            table.blendLive[k] = group.child(KivoMorph::targetBlendLive).asBool() ? 1 : 0;
-            table.bezier[k] = group.child(KivoMorph::targetBlendBezier).asBool() ? 1 : 0;
-            table.curvature[k] = group.child(KivoMorph::targetCurvature).asFloat();
+            const TargetSettings settings = KivoMorph::targetSettingsOf(group);
+            table.offset[k] = static_cast<float>(settings.offset);
+            table.blendUV[k] = settings.uv ? 1 : 0;
+            table.surfaceId[k] = settings.surfaceId;
+            table.blendLive[k] = settings.live ? 1 : 0;
+            table.bezier[k] = settings.bezier ? 1 : 0;
+            table.curvature[k] = settings.curvature;
             ++k;
         }
     }

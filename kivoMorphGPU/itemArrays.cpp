@@ -11,13 +11,8 @@
 
 TargetFlags readTargetFlags(MDataHandle& group) {
     TargetFlags flags;
-    flags.bezier = group.child(KivoMorph::targetBlendBezier).asBool();
-    flags.uv = group.child(KivoMorph::targetBlendUV).asBool();
-    flags.live = group.child(KivoMorph::targetBlendLive).asBool();
-    flags.surfaceId = group.child(KivoMorph::targetSurfaceId).asInt();
+    static_cast<TargetSettings&>(flags) = KivoMorph::targetSettingsOf(group);
     flags.precision = group.child(KivoMorph::targetPrecision).asDouble();
-    flags.offset = group.child(KivoMorph::targetOffset).asDouble();
-    flags.curvature = group.child(KivoMorph::targetCurvature).asFloat();
     return flags;
 }
 

@@ -2,6 +2,8 @@
 // One target item's sparse arrays as the GPU override uploads them: the stored (or live) arrays and the
 // entries of them that apply to the geometry, in upload order.
 
+#include "kivoMorph/kivoMorph.h"
+
 #include <maya/MDataHandle.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MIntArray.h>
@@ -16,15 +18,10 @@ struct ItemArrays {
     std::vector<unsigned int> entries;
 };
 
-// The settings of one target (an inputTargetGroup element) that its items are prepared with.
-struct TargetFlags {
-    bool bezier = false;
-    bool uv = false;
-    bool live = false;
-    int surfaceId = 0;
+// The settings of one target (an inputTargetGroup element) that its items are prepared with: the
+// node's blend settings and the live tolerance.
+struct TargetFlags : TargetSettings {
     double precision = 0.0;
-    double offset = 0.0;
-    float curvature = 0.0f;
 };
 TargetFlags readTargetFlags(MDataHandle& group);
 

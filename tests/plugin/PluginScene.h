@@ -33,6 +33,7 @@ protected:
     }
     static void clearMessages() { khost::Messages::instance().clear(); }
 
+public:
     // "setAttr -type Int32Array/pointArray" text for one item's stored arrays.
     static std::string itemArrays(const std::string& item, const std::vector<int>& indices,
                                   const std::vector<MVector>& deltas) {

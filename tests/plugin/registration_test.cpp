@@ -3,9 +3,12 @@
 #include "command/CommandRegistry.h"
 #include "dg/NodeClass.h"
 #include "host/CommandFixture.h"
+#include "plugin/GPUDeformerRegistry.h"
 #include "plugin/Plugin.h"
 #include "plugin/PluginLoader.h"
 #include <dlfcn.h>
+#include <maya/MGPUDeformerRegistry.h>
+#include <maya/MPxGPUDeformer.h>
 #include <memory>
 
 namespace {
@@ -39,6 +42,14 @@ protected:
         squatter->id = MTypeId(0x140541);
         ASSERT_TRUE(khost::ClassRegistry::instance().add(std::move(squatter)));
     }
+    // Registrants of GPU overrides for kivoMorph nodes.
+    static std::vector<std::string> kivoMorphOverrides() {
+        std::vector<std::string> ids;
+        for (const auto& r : khost::gpuDeformerRegistrations())
+            if (r.nodeClassName == "kivoMorph")
+                ids.push_back(r.registrantId);
+        return ids;
+    }
     static khost::NodeClass* kivoMorphClass() { return khost::ClassRegistry::instance().find("kivoMorph"); }
     static std::vector<std::string> errorsInOrder() {
         std::vector<std::string> texts;
@@ -70,6 +81,7 @@ TEST_F(Registration, LoadPluginRegistersTheDeformerAndUnloadPluginRemovesIt) {
     EXPECT_EQ(cls->id.id(), 1312065u);
     EXPECT_EQ(cls->pxType, MPxNode::kDeformerNode);
     EXPECT_EQ(cls->pluginName, "kivoMorph");
+    EXPECT_EQ(kivoMorphOverrides(), std::vector<std::string>{"KivoMorphOverride"});
     EXPECT_TRUE(errors().empty());
 
     // A node of the type goes into a shape's history as deformers do.
@@ -80,6 +92,7 @@ TEST_F(Registration, LoadPluginRegistersTheDeformerAndUnloadPluginRemovesIt) {
 
     run("unloadPlugin kivoMorph;");
     EXPECT_EQ(kivoMorphClass(), nullptr);
+    EXPECT_TRUE(kivoMorphOverrides().empty());
     EXPECT_FALSE(khost::isPluginLoaded("kivoMorph"));
     EXPECT_TRUE(errors().empty());
     EXPECT_FALSE(khost::executeStatement("createNode kivoMorph"));
@@ -205,3 +218,26 @@ TEST_F(Registration, TheCommandsRegisterInTheirOrder) {
 }
 
 } // namespace
+
+// The GPU override registers with the node: when its registrant is taken, loading fails with the
+// node's message.
+TEST_F(Registration, AFailedOverrideRegistrationFailsWithTheNodeMessage) {
+    struct Squatter : MGPUDeformerRegistrationInfo {
+        MPxGPUDeformer* createGPUDeformer() override { return nullptr; }
+        bool validateNodeInGraph(MDataBlock&, const MEvaluationNode&, const MPlug&, MStringArray*) override {
+            return false;
+        }
+        bool validateNodeValues(MDataBlock&, const MEvaluationNode&, const MPlug&, MStringArray*) override {
+            return false;
+        }
+    } squatter;
+    ASSERT_TRUE(
+        MGPUDeformerRegistry::registerGPUDeformerCreator("kivoMorph", "KivoMorphOverride", &squatter));
+    EXPECT_FALSE(khost::executeStatement("loadPlugin kivoMorph"));
+    EXPECT_EQ(errorsInOrder(), (std::vector<std::string>{" Unable to register kivoMorph node! ",
+                                                         "initializePlugin function failed (kivoMorph)"}));
+    EXPECT_TRUE(MGPUDeformerRegistry::deregisterGPUDeformerCreator("kivoMorph", "KivoMorphOverride"));
+    EXPECT_TRUE(kivoMorphOverrides().empty());
+    run("loadPlugin kivoMorph;");
+    EXPECT_EQ(kivoMorphOverrides(), std::vector<std::string>{"KivoMorphOverride"});
+}

@@ -44,8 +44,10 @@ void holdGPUMemory(MUint64 bytes) {
 
 bool releaseGPUMemory(MUint64 bytes) {
     auto found = booked().find(currentOwner());
-    const MUint64 held = found == booked().end() ? 0 : found->second;
-    if (bytes > held)
+    // An owner that holds nothing has no entry: only nothing can be released from it.
+    if (found == booked().end())
+        return bytes == 0;
+    if (bytes > found->second)
         return false;
     found->second -= bytes;
     if (found->second == 0)

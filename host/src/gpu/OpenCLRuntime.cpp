@@ -7,26 +7,28 @@
 namespace khost::gpu {
 namespace {
 
-std::string deviceText(cl_device_id device, cl_device_info what) {
+// A text property of an OpenCL object: get(size, value, sizeOut) is its clGet*Info call.
+template <typename Get> std::string infoText(const Get& get) {
     size_t size = 0;
-    if (clGetDeviceInfo(device, what, 0, nullptr, &size) != CL_SUCCESS || size == 0)
+    if (get(0, nullptr, &size) != CL_SUCCESS || size == 0)
         return {};
     std::string text(size, '\0');
-    if (clGetDeviceInfo(device, what, size, text.data(), nullptr) != CL_SUCCESS)
+    if (get(size, text.data(), nullptr) != CL_SUCCESS)
         return {};
     text.resize(text.find('\0') == std::string::npos ? size : text.find('\0'));
     return text;
 }
 
+std::string deviceText(cl_device_id device, cl_device_info what) {
+    return infoText([&](size_t size, void* value, size_t* sizeOut) {
+        return clGetDeviceInfo(device, what, size, value, sizeOut);
+    });
+}
+
 std::string platformText(cl_platform_id platform, cl_platform_info what) {
-    size_t size = 0;
-    if (clGetPlatformInfo(platform, what, 0, nullptr, &size) != CL_SUCCESS || size == 0)
-        return {};
-    std::string text(size, '\0');
-    if (clGetPlatformInfo(platform, what, size, text.data(), nullptr) != CL_SUCCESS)
-        return {};
-    text.resize(text.find('\0') == std::string::npos ? size : text.find('\0'));
-    return text;
+    return infoText([&](size_t size, void* value, size_t* sizeOut) {
+        return clGetPlatformInfo(platform, what, size, value, sizeOut);
+    });
 }
 
 // The first device of the type on any platform.
@@ -75,8 +77,13 @@ Runtime open() {
 }
 
 std::set<cl_kernel>& handedOut() {
-    static std::set<cl_kernel> kernels;
+    static auto& kernels = *new std::set<cl_kernel>();
     return kernels;
+}
+
+bool& programBuildsFail() {
+    static bool fail = false;
+    return fail;
 }
 
 } // namespace
@@ -102,8 +109,17 @@ const Runtime& runtime() {
     return opened;
 }
 
+void failProgramBuilds(bool fail) {
+    programBuildsFail() = fail;
+}
+
 cl_program programFor(const std::string& source) {
-    static std::map<std::string, cl_program> programs;
+    if (programBuildsFail()) {
+        std::cerr << "OpenCL program build failed (builds are made to fail)" << std::endl;
+        return nullptr;
+    }
+    // Never destroyed, like the device: programs live as long as the process.
+    static auto& programs = *new std::map<std::string, cl_program>();
     auto found = programs.find(source);
     if (found != programs.end())
         return found->second;

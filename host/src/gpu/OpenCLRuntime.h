@@ -23,6 +23,9 @@ const Runtime& runtime();
 // is written to the standard error stream). Kept until the process ends.
 cl_program programFor(const std::string& source);
 
+// For tests: while set, every program fails to build, as on a device whose compiler refuses it.
+void failProgramBuilds(bool fail);
+
 // Kernels handed out by MOpenCLInfo::getOpenCLKernelFromString and not yet given back with
 // releaseOpenCLKernel; the host holds a reference to each.
 size_t kernelsHandedOut();
