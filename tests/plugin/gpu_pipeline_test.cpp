@@ -163,3 +163,14 @@ TEST_F(GpuPipeline, ProgramThatDoesNotBuildLeavesTheNodeToTheCpu) {
     run("setAttr m.weight[0] 0.25;");
     EXPECT_POINT_NEAR(points("base")[4], rest[4].x, rest[4].y + 0.25, rest[4].z);
 }
+
+TEST_F(GpuPipeline, SwitchingTheEvaluatorEvaluatesAgainOnThePathNowInUse) {
+    storedRig(itemArrays("m.it[0].itg[0].iti[6000]", {4}, {{0, 1, 0}}) + "setAttr m.weight[0] 0.5;");
+    const MPoint cpu = points("base")[4];
+    KIVO_REQUIRE_GPU();
+    EXPECT_EQ(points("base")[4], cpu);
+    EXPECT_EQ(gpuStatus("m"), MPxGPUDeformer::kDeformerSuccess);
+    run("evaluator -n \"deformer\" -en false;");
+    EXPECT_EQ(points("base")[4], cpu);
+    EXPECT_EQ(khost::gpu::overrideCount(), 0u);
+}

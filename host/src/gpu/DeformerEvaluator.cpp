@@ -161,9 +161,19 @@ bool deformerEvaluatorEnabled() {
 
 void enableDeformerEvaluator(bool enabled) {
     releaseWhere([](const OverrideKey&, const Override&) { return true; }, true);
+    const bool changed = evaluator().enabled != enabled;
     evaluator().enabled = enabled;
     if (enabled)
         installHooks();
+    if (!changed)
+        return;
+    // As Maya rebuilds its evaluation graph, deformers with an override evaluate again on the path now
+    // in use: everything their envelope affects is dirtied.
+    Scene& scene = Scene::instance();
+    const PlugKey envelope{attributeOf(MPxGeometryFilter::envelope).get(), {}};
+    for (const auto& node : std::vector<std::shared_ptr<Node>>(scene.nodes()))
+        if (registrationFor(node.get()))
+            scene.dirtyFrom(node.get(), envelope);
 }
 
 bool evaluateOnGPU(Node* node, MDataBlock& block, const MPlug& outputPlug, MDataHandle& in,
