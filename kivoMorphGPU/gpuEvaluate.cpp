@@ -213,6 +213,27 @@ KivoMorphGPU::DeformerStatus KivoMorphGPU::launchItems(MDataBlock& block, unsign
         if (uploadFailed) {
             return kDeformerFailure;
         }
+        ItemBuffers& item = items[k];
+        const cl_uint count = static_cast<cl_uint>(item.indices.deviceCount);
+        if (count == 0) {
+            continue;
+        }
+        // The kernel reads every buffer for all count entries: one that an upload left short is never
+        // bound, and the data is read again at the next evaluation.
+        const bool weightsReady = geometry < itemWeights.size() && k < itemWeights[geometry].size() &&
+                                  itemWeights[geometry][k].deviceCount == count;
+        const bool controlsReady =
+            !bezier || bezierControls[geometry][target].controlPoints.deviceCount ==
+                           std::uint64_t{count} * bezierControls[geometry][target].controlCount;
+        if (item.points.deviceCount != 3 * std::uint64_t{count} ||
+            (table.blendUV[k] != 0 && item.uvs.deviceCount != 2 * std::uint64_t{count}) || !controlsReady) {
+            dataDirty = true;
+            continue;
+        }
+        if (!weightsReady) {
+            weightsDirty = true;
+            continue;
+        }
         if (bezier) {
             const BezierControlBuffers& controls = bezierControls[geometry][target];
             bindContainer(kernel, 19, controls.controlPoints, __LINE__);
@@ -222,11 +243,6 @@ KivoMorphGPU::DeformerStatus KivoMorphGPU::launchItems(MDataBlock& block, unsign
             const float curvature = table.curvature[k];
             KIVO_SET_VALUE(kernel, 23, curvature);
         }
-        ItemBuffers& item = items[k];
-        const cl_uint count = static_cast<cl_uint>(item.indices.deviceCount);
-        if (count == 0) {
-            continue;
-        }
         bindContainer(kernel, 3, item.points, __LINE__);
         bindContainer(kernel, 4, item.indices, __LINE__);
         if (table.blendUV[k] != 0) {
@@ -235,10 +251,6 @@ KivoMorphGPU::DeformerStatus KivoMorphGPU::launchItems(MDataBlock& block, unsign
             KIVO_SET_BUFFER(kernel, 5, dummyBuffer.buffer());
         }
         KIVO_SET_VALUE(kernel, 16, count);
-        if (geometry >= itemWeights.size() || k >= itemWeights[geometry].size()) {
-            weightsDirty = true;
-            continue;
-        }
         bindContainer(kernel, 18, itemWeights[geometry][k], __LINE__);
         const cl_int bezierFlag = bezier ? 1 : 0;
         KIVO_SET_VALUE(kernel, 22, bezierFlag);
@@ -246,7 +258,8 @@ KivoMorphGPU::DeformerStatus KivoMorphGPU::launchItems(MDataBlock& block, unsign
             const auto groups = surfaceGroupBuffers.find(table.surfaceId[k]);
             const auto surface = surfaceBuffers.find(table.surfaceId[k]);
             if (groups == surfaceGroupBuffers.end() || surface == surfaceBuffers.end() ||
-                groups->second.size() <= geometry || !groups->second[geometry].valid) {
+                groups->second.size() <= geometry || !groups->second[geometry].valid ||
+                groups->second[geometry].surfaceUVs.deviceCount != 2 * std::uint64_t{affectCount()}) {
                 dataDirty = true;
                 return kDeformerRetryMainThread;
             }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -52,6 +53,8 @@ MStatus KivoMorphGPU::prepareSurfaces(MDataBlock& block) {
     if (!status) {
         return status;
     }
+    // Surfaces prepared before that are gone or can no longer be used go with their buffers.
+    std::set<int> kept;
     for (unsigned int p = 0; p < surfaces.elementCount(); ++p) {
         surfaces.jumpToArrayElement(p);
         const int surfaceId = static_cast<int>(surfaces.elementIndex());
@@ -73,9 +76,15 @@ MStatus KivoMorphGPU::prepareSurfaces(MDataBlock& block) {
         }
         MPointArray cvs;
         MDoubleArray knotsU, knotsV;
-        double startU = 0.0, endU = 0.0, startV = 0.0, endV = 0.0;
+        KnotDomain domain;
         if (!surfaceFn.getCVs(cvs, MSpace::kObject) || !surfaceFn.getKnotsInU(knotsU) ||
-            !surfaceFn.getKnotsInV(knotsV) || !surfaceFn.getKnotDomain(startU, endU, startV, endV)) {
+            !surfaceFn.getKnotsInV(knotsV) ||
+            !surfaceFn.getKnotDomain(domain.uStart, domain.uEnd, domain.vStart, domain.vEnd)) {
+            continue;
+        }
+        // The CPU blends nothing on a surface without a domain; left out here, its UV items are left to
+        // the CPU as well.
+        if (!domain.usable()) {
             continue;
         }
         const MFnNurbsSurface::Form formU = surfaceFn.formInU(&status);
@@ -99,6 +108,7 @@ MStatus KivoMorphGPU::prepareSurfaces(MDataBlock& block) {
             cvValues[3 * i + 1] = static_cast<float>(cvs[i].y);
             cvValues[3 * i + 2] = static_cast<float>(cvs[i].z);
         });
+        kept.insert(surfaceId);
         SurfaceBuffers& buffers = surfaceBuffers[surfaceId];
         buffers.cvs.assign(std::move(cvValues));
         buffers.knotsU.assign(std::move(completedU));
@@ -108,12 +118,15 @@ MStatus KivoMorphGPU::prepareSurfaces(MDataBlock& block) {
         description.numCVsInV = static_cast<cl_int>(numV);
         description.degreeU = static_cast<cl_int>(degreeU);
         description.degreeV = static_cast<cl_int>(degreeV);
-        description.startU = static_cast<float>(startU);
-        description.endU = static_cast<float>(endU);
-        description.startV = static_cast<float>(startV);
-        description.endV = static_cast<float>(endV);
+        description.startU = static_cast<float>(domain.uStart);
+        description.endU = static_cast<float>(domain.uEnd);
+        description.startV = static_cast<float>(domain.vStart);
+        description.endV = static_cast<float>(domain.vEnd);
         description.periodicU = formU == MFnNurbsSurface::kPeriodic ? 1 : 0;
         description.periodicV = formV == MFnNurbsSurface::kPeriodic ? 1 : 0;
+    }
+    for (auto it = surfaceBuffers.begin(); it != surfaceBuffers.end();) {
+        it = kept.count(it->first) > 0 ? std::next(it) : surfaceBuffers.erase(it);
     }
     for (auto& entry : surfaceBuffers) {
         for (GPUDataVector<float>* values : {&entry.second.cvs, &entry.second.knotsU, &entry.second.knotsV}) {
@@ -130,6 +143,12 @@ MStatus KivoMorphGPU::prepareSurfaceBindings(MDataBlock& block, unsigned int geo
     if (!status) {
         KIVO_GPU_REPORT(status);
         return status;
+    }
+    // This geometry's bindings are read again; those no longer found are dropped after the walk.
+    for (auto& entry : surfaceGroupBuffers) {
+        if (entry.second.size() > geometry) {
+            entry.second[geometry].valid = false;
+        }
     }
     for (unsigned int p = 0; p < surfaces.elementCount(); ++p) {
         surfaces.jumpToArrayElement(p);
@@ -186,15 +205,18 @@ MStatus KivoMorphGPU::prepareSurfaceBindings(MDataBlock& block, unsigned int geo
         group.surfaceUVs.assign(std::move(uvValues));
         group.valid = true;
     }
+    // Only this geometry's bindings were read: other geometries' host copies may have been dropped.
     for (auto& entry : surfaceGroupBuffers) {
-        for (SurfaceGroupBuffers& group : entry.second) {
-            if (!group.valid) {
-                continue;
-            }
-            for (GPUDataVector<float>* values :
-                 {&group.relativePoints, &group.surfacePoints, &group.surfaceUVs}) {
-                uploadFailed = KIVO_CL_CHECK(values->upload()) != CL_SUCCESS || uploadFailed;
-            }
+        if (entry.second.size() <= geometry) {
+            continue;
+        }
+        SurfaceGroupBuffers& group = entry.second[geometry];
+        if (!group.valid) {
+            group = SurfaceGroupBuffers();
+            continue;
+        }
+        for (GPUDataVector<float>* values : {&group.relativePoints, &group.surfacePoints, &group.surfaceUVs}) {
+            uploadFailed = KIVO_CL_CHECK(values->upload()) != CL_SUCCESS || uploadFailed;
         }
     }
     return MS::kSuccess;

@@ -41,7 +41,7 @@ protected:
     }
 };
 
-// Quadratic Bezier of Part of the curve of a UV blend: from start through the control moved from the
+// The quadratic Bezier curve of a UV blend: from start through the control moved from the
 // middle by s, to end, rounded to single precision.
 double bezierParameter(double start, double control, double end, double t, double s) {
     const double middle = (start + end) / 2;
