@@ -12,10 +12,23 @@
 #include <maya/MPointArray.h>
 #include <maya/MPxGeometryFilter.h>
 #include <memory>
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
 #include <utility>
 
 namespace khost::gpu {
 namespace {
+
+// body(i) for every point; the points are converted independently, in ranges on several threads
+// once there are many.
+template <typename Body> void forEachPoint(unsigned int count, const Body& body) {
+    constexpr unsigned int kGrain = 16384;
+    tbb::parallel_for(tbb::blocked_range<unsigned int>(0, count, kGrain),
+                      [&](const tbb::blocked_range<unsigned int>& range) {
+                          for (unsigned int i = range.begin(); i != range.end(); ++i)
+                              body(i);
+                      });
+}
 
 struct Override {
     const MGPUDeformerRegistrationInfo* info = nullptr;
@@ -146,8 +159,12 @@ bool readBack(const MGPUDeformerBuffer& output, unsigned int count, MDataHandle&
                             values.data(), waits.size(), waits.array(), nullptr) != CL_SUCCESS)
         return false;
     MPointArray points(count);
-    for (unsigned int i = 0; i < count; ++i)
-        points[i] = MPoint(values[3 * i], values[3 * i + 1], values[3 * i + 2]);
+    if (count > 0) {
+        MPoint* out = &points[0];
+        forEachPoint(count, [&](unsigned int i) {
+            out[i] = MPoint(values[3 * i], values[3 * i + 1], values[3 * i + 2]);
+        });
+    }
     MStatus status;
     MItGeometry iter(out, false, &status);
     return status && iter.setAllPositions(points, MSpace::kObject);
@@ -208,11 +225,12 @@ bool evaluateOnGPU(Node* node, MDataBlock& block, const MPlug& outputPlug, MData
         return false;
     const unsigned int count = points.length();
     std::vector<float> positions(static_cast<size_t>(count) * 3);
-    for (unsigned int i = 0; i < count; ++i) {
-        positions[3 * i] = static_cast<float>(points[i].x);
-        positions[3 * i + 1] = static_cast<float>(points[i].y);
-        positions[3 * i + 2] = static_cast<float>(points[i].z);
-    }
+    const MPoint* rest = count > 0 ? &points[0] : nullptr;
+    forEachPoint(count, [&](unsigned int i) {
+        positions[3 * i] = static_cast<float>(rest[i].x);
+        positions[3 * i + 1] = static_cast<float>(rest[i].y);
+        positions[3 * i + 2] = static_cast<float>(rest[i].z);
+    });
     const MMatrix& toWorld = in.geometryTransformMatrix();
     std::vector<float> matrix(16);
     for (unsigned int r = 0; r < 4; ++r)
