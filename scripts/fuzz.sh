@@ -5,14 +5,14 @@
 # Exits non-zero when any target crashed, leaked, ran out of memory or hung; the input that did it is
 # kept in build-fuzz/artifacts/ and the target's output in build-fuzz/logs/.
 #
-#   scripts/fuzz.sh [SECONDS] [TARGET...]     targets: parse scene python obj items
+#   scripts/fuzz.sh [SECONDS] [TARGET...]     targets: parse scene python obj items items_gpu
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${1:-30}"
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(parse scene python obj items)
+[ ${#targets[@]} -gt 0 ] || targets=(parse scene python obj items items_gpu)
 
 "$root/scripts/setup.sh"
 BUILD_DIR="$build" BUILD_TYPE=RelWithDebInfo "$root/scripts/build.sh" \
@@ -37,10 +37,12 @@ for target in "${targets[@]}"; do
     parse | scene) options+=(-dict="$root/tests/fuzz/script.dict") ;;
     python | obj) options+=(-dict="$root/tests/fuzz/$target.dict") ;;
   esac
+  # items_gpu starts from the seeds of items: the same inputs, evaluated through the GPU override.
+  seed="$seeds/${target%_gpu}"
   log="$build/logs/$target.log"
   echo "fuzz_$target: ${seconds}s"
   if (cd "$scratch" && TMPDIR="$scratch" "$build/tests/fuzz/fuzz_$target" "${options[@]}" \
-      "$build/corpus/$target" "$seeds/$target") >"$log" 2>&1; then
+      "$build/corpus/$target" "$seed") >"$log" 2>&1; then
     grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$log" | tail -n 1
   else
     tail -n 60 "$log"

@@ -5,7 +5,7 @@
 // connections of a NURBS sphere or plane to the node's surfaces, which cost an input a binding of every
 // point only when it asks for one. Both shapes are evaluated after each statement. Indices are mostly
 // those of the rig or of items, and sometimes any int, so that the node also meets sparse and huge
-// logical indices.
+// logical indices. Built as fuzz_items_gpu, the same runs with the GPU deformer evaluator on.
 #include "FuzzHost.h"
 #include "command/Script.h"
 #include "dag/Dag.h"
@@ -123,6 +123,10 @@ void evaluate(const char* name) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::startHost(true);
+#ifdef KIVO_FUZZ_GPU
+    if (!khost::executeStatement("evaluator -n \"deformer\" -en true"))
+        fuzz::harnessFailure("the GPU deformer evaluator needs an OpenCL device");
+#endif
     return 0;
 }
 
